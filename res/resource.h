@@ -1,0 +1,6 @@
+#pragma once
+// Resource identifiers shared by the resource script and the code.
+
+#define IDS_APP_TITLE 57344  // the product's name: caption of every message box
+#define IDR_MAINFRAME 128    // the program icon
+#define IDD_QUORLIN_DIALOG 102

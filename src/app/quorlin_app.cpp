@@ -1,0 +1,34 @@
+#include "app/quorlin_app.h"
+
+#include <commctrl.h>
+
+#include "app/placeholder_bar_dlg.h"
+#include "framework/message_box.h"
+
+namespace {
+// The control bar gives itself this title; any top-level window with it means that
+// Quorlin is already running.
+constexpr wchar_t kBarWindowTitle[] = L"quorlwnd";
+}  // namespace
+
+CQuorlinApp theApp;
+
+BOOL CQuorlinApp::InitInstance() {
+  if (FindWindowW(nullptr, kBarWindowTitle)) {
+    ShowMessageBox(nullptr, L"程序的另一个实例已经在运行，当前进程将退出！");
+    return FALSE;
+  }
+
+  INITCOMMONCONTROLSEX controls = {};
+  controls.dwSize = sizeof controls;
+  controls.dwICC = ICC_WIN95_CLASSES;
+  InitCommonControlsEx(&controls);
+
+  // TODO: run the real control bar once it exists; until then a plain dialog from the
+  // same template holds the title that the single-instance rule looks for.
+  CPlaceholderBarDlg bar;
+  m_hMainWnd = nullptr;
+  bar.DoModal();
+  // The process ends here rather than entering a message loop.
+  return FALSE;
+}

@@ -1,0 +1,37 @@
+#include "platform/text_codepage.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/utf8.h"
+
+namespace {
+
+// The program's texts in code page 936 (GBK), as the settings file and the encoder see them.
+TEST(TextCodePage, ConvertsChineseBothWaysInCodePage936) {
+  struct Case {
+    std::wstring wide;
+    std::string ansi;
+  } cases[] = {
+      {L"", ""},
+      {L"quorlind.exe", "quorlind.exe"},
+      {L"录像", "\xC2\xBC\xCF\xF1"},
+      {L"麦克风 (Realtek)", "\xC2\xF3\xBF\xCB\xB7\xE7 (Realtek)"},
+      {L"创建进程失败", "\xB4\xB4\xBD\xA8\xBD\xF8\xB3\xCC\xCA\xA7\xB0\xDC"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.ansi, platform::WideToAnsi(c.wide));
+    EXPECT_EQ(c.wide, platform::AnsiToWide(c.ansi));
+  }
+}
+
+TEST(TextCodePage, UnrepresentableCharactersBecomeTheDefaultCharacter) {
+  EXPECT_EQ("a?b", platform::WideToAnsi(L"a\u0E01b"));  // Thai ko kai is not in GBK
+}
+
+TEST(Utf8, RoundTripsTextOutsideTheBasicPlane) {
+  const std::wstring text = platform::Utf8ToWide("x\xF0\x9F\x8E\xA5y\xE5\xBD\x95");
+  EXPECT_EQ("x\xF0\x9F\x8E\xA5y\xE5\xBD\x95", platform::WideToUtf8(text));
+  EXPECT_EQ(L"\uFFFD", platform::Utf8ToWide("\x80"));
+}
+
+}  // namespace

@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine the way every test and the run command do:
+#   tools/wine-run.sh PROGRAM.exe [ARGS...]
+# - one prefix inside the build tree (build/wineprefix for 32-bit programs,
+#   build/wineprefix64 for 64-bit ones, or $QUORLIN_WINEPREFIX), created on first use,
+#   with Chinese fonts standing in for SimSun and Microsoft YaHei;
+# - LANG=zh_CN.UTF-8, so the ANSI code page is 936; WINEDEBUG=-all;
+# - a private virtual display (Xvfb) when $DISPLAY is unset.
+# The program's exit code is this script's exit code.
+set -euo pipefail
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+repo=$(dirname "$here")
+export WINEDEBUG=-all
+export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
+# No Mono or Gecko installers: nothing here needs .NET or the HTML engine.
+export WINEDLLOVERRIDES="mscoree,mshtml=;${WINEDLLOVERRIDES:-}"
+
+if [ $# -lt 1 ]; then
+  echo "usage: $0 PROGRAM.exe [ARGS...]" >&2
+  exit 2
+fi
+
+# The program's own architecture picks the Wine loader and prefix.
+if file -b "$1" | grep -q 'x86-64'; then
+  export WINEARCH=win64 WINEPREFIX=${QUORLIN_WINEPREFIX:-$repo/build/wineprefix64}
+  loader=/usr/lib/wine/wine64
+else
+  export WINEARCH=win32 WINEPREFIX=${QUORLIN_WINEPREFIX:-$repo/build/wineprefix}
+  loader=wine
+  source "$here/lib.sh"
+  if ! can_run_32bit_wine; then
+    echo "wine-run: this machine cannot run 32-bit Wine (32-bit emulation is off in its kernel);" >&2
+    echo "          run the 64-bit build of the program instead." >&2
+    exit 126
+  fi
+fi
+
+start_display() {
+  local fd_file
+  fd_file=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$fd_file" >/dev/null 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 100); do
+    [ -s "$fd_file" ] && break
+    sleep 0.05
+  done
+  export DISPLAY=":$(tr -d '\n' <"$fd_file")"
+  rm -f "$fd_file"
+}
+
+xvfb_pid=""
+cleanup() {
+  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
+}
+trap cleanup EXIT
+if [ -z "${DISPLAY:-}" ]; then start_display; fi
+
+# Create the prefix once; parallel test runs wait for the first one to finish it.
+mkdir -p "$(dirname "$WINEPREFIX")"
+(
+  flock 9
+  if [ ! -f "$WINEPREFIX/.quorlin-ready" ]; then
+    "$loader" wineboot -i >/dev/null 2>&1
+    key='HKCU\Software\Wine\Fonts\Replacements'
+    for face in 宋体 SimSun 新宋体 NSimSun 微软雅黑 "Microsoft YaHei" 黑体 SimHei; do
+      "$loader" reg add "$key" /v "$face" /t REG_SZ /d "WenQuanYi Zen Hei" /f >/dev/null 2>&1
+    done
+    wineserver -w
+    touch "$WINEPREFIX/.quorlin-ready"
+  fi
+) 9>"$WINEPREFIX.lock"
+
+set +e
+"$loader" "$@"
+status=$?
+set -e
+exit $status
