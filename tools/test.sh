@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Sets up this machine (when needed) and runs every test:
+#   1. native build: the portable rules and tools, with GoogleTest;
+#   2. the same native tests under AddressSanitizer and UndefinedBehaviorSanitizer;
+#   3. the Windows build for i686 (what we ship) and, where this machine runs 32-bit Wine,
+#      its tests under Wine; elsewhere the x86_64 build of the same sources runs them under
+#      64-bit Wine. Wine tests include end-to-end runs of the real program on a virtual display.
+set -euo pipefail
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+repo=$(dirname "$here")
+source "$here/lib.sh"
+
+bash "$here/setup.sh"
+mkdir -p "$repo/build"
+# Wine's virtual display and prefix are private to this run.
+unset DISPLAY
+
+failed=()
+run_ctest() {
+  local name=$1 dir=$2
+  echo "== tests: $name =="
+  if ! (cd "$dir" && ctest --output-on-failure -j"$(nproc)" --timeout 600); then
+    failed+=("$name")
+  fi
+}
+
+echo "== build: native =="
+configure_and_build "$repo/build/native"
+run_ctest native "$repo/build/native"
+
+echo "== build: native with sanitizers =="
+configure_and_build "$repo/build/native-asan" -DQUORLIN_SANITIZE=ON
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_ctest native-asan "$repo/build/native-asan"
+
+echo "== build: win32 (i686) =="
+configure_and_build "$repo/build/win32" $(toolchain_for win32)
+file "$repo/build/win32/bin/Quorlin.exe"
+
+kind=$(wine_build_kind)
+if [ "$kind" = win64 ]; then
+  echo "== this machine cannot run 32-bit Wine; the Windows tests run on the x86_64 build =="
+  echo "== build: win64 (x86_64) =="
+  configure_and_build "$repo/build/win64" $(toolchain_for win64)
+fi
+run_ctest "$kind under Wine" "$repo/build/$kind"
+
+if [ ${#failed[@]} -gt 0 ]; then
+  echo "FAILED: ${failed[*]}"
+  exit 1
+fi
+echo "All test suites passed: native, native-asan, $kind under Wine."
