@@ -17,12 +17,26 @@ mkdir -p "$repo/build"
 unset DISPLAY
 
 failed=()
+total_passed=0
+total_failed=0
 run_ctest() {
-  local name=$1 dir=$2
+  local name=$1 dir=$2 log
   echo "== tests: $name =="
-  if ! (cd "$dir" && ctest --output-on-failure -j"$(nproc)" --timeout 600); then
+  log=$(mktemp)
+  if ! (cd "$dir" && ctest --output-on-failure -j"$(nproc)" --timeout 600) 2>&1 | tee "$log"; then
     failed+=("$name")
   fi
+  # "N% tests passed, F tests failed out of T"
+  local counts
+  counts=$(sed -n 's/.*tests passed, \([0-9]*\) tests\{0,1\} failed out of \([0-9]*\).*/\1 \2/p' "$log" | tail -n 1)
+  if [ -n "$counts" ]; then
+    set -- $counts
+    total_failed=$((total_failed + $1))
+    total_passed=$((total_passed + $2 - $1))
+  else
+    failed+=("$name (no test ran)")
+  fi
+  rm -f "$log"
 }
 
 echo "== build: native =="
@@ -45,8 +59,9 @@ if [ "$kind" = win64 ]; then
 fi
 run_ctest "$kind under Wine" "$repo/build/$kind"
 
+echo "Test programs in native, native-asan and $kind under Wine:"
+echo "tests: $total_passed passed, $total_failed failed"
 if [ ${#failed[@]} -gt 0 ]; then
   echo "FAILED: ${failed[*]}"
   exit 1
 fi
-echo "All test suites passed: native, native-asan, $kind under Wine."

@@ -1,0 +1,89 @@
+# Helpers for end-to-end tests: source it with the build tree as $1 of the test.
+set -euo pipefail
+
+e2e_build=$(cd "$1" && pwd)
+e2e_repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+e2e_bin=$e2e_build/bin
+e2e_shots=$e2e_build/screenshots
+mkdir -p "$e2e_shots"
+e2e_pids=()
+e2e_xvfb=""
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+e2e_cleanup() {
+  for pid in "${e2e_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  # Any program of this test still running goes with the test's Wine session.
+  if [ -n "${WINEPREFIX:-}" ]; then wineserver -k 2>/dev/null || true; fi
+  if [ -n "$e2e_xvfb" ]; then kill "$e2e_xvfb" 2>/dev/null || true; fi
+}
+trap e2e_cleanup EXIT
+
+# A private virtual display for this test.
+e2e_start_display() {
+  local fd_file
+  fd_file=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$fd_file" >/dev/null 2>&1 &
+  e2e_xvfb=$!
+  for _ in $(seq 200); do
+    [ -s "$fd_file" ] && break
+    sleep 0.05
+  done
+  export DISPLAY=":$(tr -d '\n' <"$fd_file")"
+  rm -f "$fd_file"
+  # Same prefix as the wrapper picks for this tree's programs, so wineserver -k finds it.
+  if file -b "$e2e_bin/Quorlin.exe" | grep -q x86-64; then
+    export WINEPREFIX=$e2e_repo/build/wineprefix64
+  else
+    export WINEPREFIX=$e2e_repo/build/wineprefix
+  fi
+}
+
+# Starts a Windows program of the build in the background; its pid goes to $e2e_last_pid.
+e2e_start() {
+  "$e2e_repo/tools/wine-run.sh" "$@" >/dev/null 2>&1 &
+  e2e_last_pid=$!
+  e2e_pids+=("$e2e_last_pid")
+}
+
+# Prints wininspect's listing of the windows on the display.
+e2e_windows() {
+  "$e2e_repo/tools/wine-run.sh" "$e2e_bin/wininspect.exe" 2>/dev/null
+}
+
+# e2e_wait_for PATTERN [SECONDS]: waits until a line of the window listing matches.
+e2e_wait_for() {
+  local pattern=$1 seconds=${2:-90}
+  local deadline=$((SECONDS + seconds))
+  while [ $SECONDS -lt $deadline ]; do
+    if e2e_windows | grep -q -- "$pattern"; then return 0; fi
+    sleep 0.5
+  done
+  echo "--- windows on the display:" >&2
+  e2e_windows >&2 || true
+  fail "no window line matching: $pattern (after ${seconds}s)"
+}
+
+# e2e_window_id TITLE: the X window id of the first window with that exact title.
+e2e_window_id() {
+  xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | tail -n 1
+}
+
+e2e_screenshot() {
+  import -window root "$e2e_shots/$1.png"
+  echo "screenshot: $e2e_shots/$1.png"
+}
+
+# e2e_wait_exit PID SECONDS: true when the process ends in time.
+e2e_wait_exit() {
+  local pid=$1 seconds=$2
+  local deadline=$((SECONDS + seconds))
+  while [ $SECONDS -lt $deadline ]; do
+    kill -0 "$pid" 2>/dev/null || return 0
+    sleep 0.2
+  done
+  return 1
+}
