@@ -21,9 +21,10 @@ total_passed=0
 total_failed=0
 run_ctest() {
   local name=$1 dir=$2 log
+  shift 2
   echo "== tests: $name =="
   log=$(mktemp)
-  if ! (cd "$dir" && ctest --output-on-failure -j"$(nproc)" --timeout 600) 2>&1 | tee "$log"; then
+  if ! (cd "$dir" && ctest --output-on-failure -j"$(nproc)" --timeout 600 "$@") 2>&1 | tee "$log"; then
     failed+=("$name")
   fi
   # "N% tests passed, F tests failed out of T"
@@ -53,13 +54,14 @@ file "$repo/build/win32/bin/Quorlin.exe"
 
 kind=$(wine_build_kind)
 if [ "$kind" = win64 ]; then
+  run_ctest "win32 checks without Wine" "$repo/build/win32" -L host
   echo "== this machine cannot run 32-bit Wine; the Windows tests run on the x86_64 build =="
   echo "== build: win64 (x86_64) =="
   configure_and_build "$repo/build/win64" $(toolchain_for win64)
 fi
 run_ctest "$kind under Wine" "$repo/build/$kind"
 
-echo "Test programs in native, native-asan and $kind under Wine:"
+echo "Test programs in native, native-asan, win32 and $kind under Wine:"
 echo "tests: $total_passed passed, $total_failed failed"
 if [ ${#failed[@]} -gt 0 ]; then
   echo "FAILED: ${failed[*]}"
