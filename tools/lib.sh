@@ -27,3 +27,17 @@ toolchain_for() {
     win64) echo "-DCMAKE_TOOLCHAIN_FILE=$repo/cmake/mingw-x86_64.cmake" ;;
   esac
 }
+
+# Starts a private virtual display; sets DISPLAY and xvfb_pid (the caller stops it).
+start_virtual_display() {
+  local fd_file
+  fd_file=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$fd_file" >/dev/null 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 200); do
+    [ -s "$fd_file" ] && break
+    sleep 0.05
+  done
+  export DISPLAY=":$(tr -d '\n' <"$fd_file")"
+  rm -f "$fd_file"
+}

@@ -11,6 +11,7 @@ set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 repo=$(dirname "$here")
+source "$here/lib.sh"
 export WINEDEBUG=-all
 export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
 # No Mono or Gecko installers: nothing here needs .NET or the HTML engine.
@@ -28,7 +29,6 @@ if file -b "$1" | grep -q 'x86-64'; then
 else
   export WINEARCH=win32 WINEPREFIX=${QUORLIN_WINEPREFIX:-$repo/build/wineprefix}
   loader=wine
-  source "$here/lib.sh"
   if ! can_run_32bit_wine; then
     echo "wine-run: this machine cannot run 32-bit Wine (32-bit emulation is off in its kernel);" >&2
     echo "          run the 64-bit build of the program instead." >&2
@@ -36,25 +36,13 @@ else
   fi
 fi
 
-start_display() {
-  local fd_file
-  fd_file=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$fd_file" >/dev/null 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 100); do
-    [ -s "$fd_file" ] && break
-    sleep 0.05
-  done
-  export DISPLAY=":$(tr -d '\n' <"$fd_file")"
-  rm -f "$fd_file"
-}
 
 xvfb_pid=""
 cleanup() {
   if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
 }
 trap cleanup EXIT
-if [ -z "${DISPLAY:-}" ]; then start_display; fi
+if [ -z "${DISPLAY:-}" ]; then start_virtual_display; fi
 
 # Create the prefix once; parallel test runs wait for the first one to finish it.
 mkdir -p "$(dirname "$WINEPREFIX")"

@@ -6,6 +6,7 @@ e2e_repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 e2e_bin=$e2e_build/bin
 e2e_shots=$e2e_build/screenshots
 mkdir -p "$e2e_shots"
+source "$e2e_repo/tools/lib.sh"
 e2e_pids=()
 e2e_xvfb=""
 
@@ -24,16 +25,8 @@ trap e2e_cleanup EXIT
 
 # A private virtual display for this test.
 e2e_start_display() {
-  local fd_file
-  fd_file=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$fd_file" >/dev/null 2>&1 &
-  e2e_xvfb=$!
-  for _ in $(seq 200); do
-    [ -s "$fd_file" ] && break
-    sleep 0.05
-  done
-  export DISPLAY=":$(tr -d '\n' <"$fd_file")"
-  rm -f "$fd_file"
+  start_virtual_display
+  e2e_xvfb=$xvfb_pid
   # Same prefix as the wrapper picks for this tree's programs, so wineserver -k finds it.
   if file -b "$e2e_bin/Quorlin.exe" | grep -q x86-64; then
     export WINEPREFIX=$e2e_repo/build/wineprefix64
