@@ -60,9 +60,19 @@ e2e_wait_for() {
   fail "no window line matching: $pattern (after ${seconds}s)"
 }
 
-# e2e_window_id TITLE: the X window id of the first window with that exact title.
-e2e_window_id() {
-  xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | tail -n 1
+# e2e_click PATTERN: clicks the middle of the first window or control whose listing line
+# matches (real mouse input on the display, as a user would).
+e2e_click() {
+  local line rect l t r b
+  line=$(e2e_windows | grep -m1 -- "$1") || fail "nothing to click matching: $1"
+  rect=$(sed -n 's/.* rect=\([-0-9]*,[-0-9]*,[-0-9]*,[-0-9]*\).*/\1/p' <<<"$line")
+  IFS=, read -r l t r b <<<"$rect"
+  xdotool mousemove $(((l + r) / 2)) $(((t + b) / 2)) click 1
+}
+
+# e2e_key KEY: a key press to the window that has the focus.
+e2e_key() {
+  xdotool key "$1"
 }
 
 e2e_screenshot() {

@@ -15,15 +15,13 @@ e2e_screenshot single_instance
 [ "$(e2e_windows | grep -c 'title="quorlwnd"')" = 1 ] || fail "expected exactly one bar"
 
 # OK ends the second process; the first is untouched.
-box=$(e2e_window_id "Quorlin 录屏")
-[ -n "$box" ] || fail "message box not found on the X display"
-xdotool windowactivate --sync "$box" key Return 2>/dev/null || xdotool key --window "$box" Return
+e2e_click 'class="Button" text="确定"'
 e2e_wait_exit "$second" 30 || fail "the second instance did not end after OK"
 kill -0 "$first" 2>/dev/null || fail "the first instance ended"
 e2e_wait_for 'title="quorlwnd"' 5
 
 # Escape closes the bar, and the program ends.
-bar=$(e2e_window_id quorlwnd)
-xdotool windowactivate --sync "$bar" key Escape 2>/dev/null || xdotool key --window "$bar" Escape
+e2e_click 'class="Static" text="Quorlin'
+e2e_key Escape
 e2e_wait_exit "$first" 30 || fail "the first instance did not end on Escape"
 echo "PASS: single instance"
