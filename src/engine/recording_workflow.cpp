@@ -14,7 +14,9 @@ const wchar_t kStopBitmap[] = L"skin\\stop.bmp";
 const int kMaxNameSuffix = 99;
 
 // A settings text up to its terminator, never beyond its field.
-std::string FieldText(const char (&field)[kSettingsTextSize]) { return std::string(field, strnlen(field, sizeof field)); }
+std::string FieldText(const char (&field)[kSettingsTextSize]) {
+  return std::string(field, strnlen(field, sizeof field));
+}
 
 }  // namespace
 

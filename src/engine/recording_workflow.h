@@ -42,7 +42,7 @@ class RecordingBar {
   virtual void OpenSettingsDialog() = 0;
   virtual void SetStatusText(const std::wstring& text, bool error) = 0;
   virtual void ConfigureLed(int32_t colour_code) = 0;  // lights the LED, blinking
-  virtual void HoldSteady() = 0;                        // keeps the LED's current shade
+  virtual void HoldSteady() = 0;                       // keeps the LED's current shade
   // skin_file is relative to the program folder, e.g. "skin\\stop.bmp".
   virtual void SetStartButtonBitmap(const std::wstring& skin_file) = 0;
   virtual void SetStartButtonToolTip(const std::wstring& text) = 0;

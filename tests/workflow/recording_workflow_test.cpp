@@ -13,6 +13,28 @@ namespace {
 const wchar_t kFolder[] = L"D:\\Rec";
 const wchar_t kStamp[] = L"D:\\Rec\\20240305140709";
 
+std::tm Time(int year, int month, int day, int hour, int minute, int second) {
+  std::tm time{};
+  time.tm_year = year - 1900;
+  time.tm_mon = month - 1;
+  time.tm_mday = day;
+  time.tm_hour = hour;
+  time.tm_min = minute;
+  time.tm_sec = second;
+  return time;
+}
+
+// A second bar and workflow with the same settings and clock, for table-driven cases.
+struct Session {
+  explicit Session(const FakeRecordingBar& model) {
+    bar.settings = model.settings;
+    bar.now = model.now;
+    bar.workflow = &flow;
+  }
+  FakeRecordingBar bar;
+  RecordingWorkflow flow{bar};
+};
+
 class RecordingWorkflowTest : public ::testing::Test {
  protected:
   RecordingWorkflowTest() : workflow(bar) {
@@ -27,16 +49,6 @@ class RecordingWorkflowTest : public ::testing::Test {
     bar.now = Time(2024, 3, 5, 14, 7, 9);
   }
 
-  static std::tm Time(int year, int month, int day, int hour, int minute, int second) {
-    std::tm time{};
-    time.tm_year = year - 1900;
-    time.tm_mon = month - 1;
-    time.tm_mday = day;
-    time.tm_hour = hour;
-    time.tm_min = minute;
-    time.tm_sec = second;
-    return time;
-  }
   static void SetText(char (&field)[kSettingsTextSize], const std::wstring& text) {
     const std::string ansi = platform::WideToAnsi(text);
     std::memset(field, 0, sizeof field);
@@ -219,10 +231,9 @@ TEST_F(RecordingWorkflowTest, IncompleteCopyKeepsTheRecordingAndSaysWhere) {
   };
   for (const Case& c : {Case{"exit code 1", 1.0, 5000}, Case{"exit code -1", 4294967295.0, 5000},
                         Case{"empty final file", 0.0, 0}, Case{"no final file", 0.0, -1}}) {
-    FakeRecordingBar local;
-    RecordingWorkflow flow(local);
-    local.settings = bar.settings;
-    local.now = bar.now;
+    Session session(bar);
+    FakeRecordingBar& local = session.bar;
+    RecordingWorkflow& flow = session.flow;
     flow.StartOrStopRecording();
     flow.ApplyRunEvent(RUN_PROGRESS, "00:00:04.00");
     flow.StartOrStopRecording();
@@ -304,9 +315,9 @@ TEST_F(RecordingWorkflowTest, StopBeforeAnyProgressShowsNothingAfterTheBlank) {
 
 TEST_F(RecordingWorkflowTest, RecordingThatEndsByItselfIsAFailureWithoutCopy) {
   for (double exit_code : {1.0, 0.0}) {
-    FakeRecordingBar local;
-    RecordingWorkflow flow(local);
-    local.settings = bar.settings;
+    Session session(bar);
+    FakeRecordingBar& local = session.bar;
+    RecordingWorkflow& flow = session.flow;
     flow.StartOrStopRecording();
     flow.HandleRunReport(RunEvent{RUN_PROGRESS, 0.0, "00:00:07.00"});
     flow.HandleRunReport(RunEvent{RUN_EXITED, exit_code, {}});
@@ -328,12 +339,12 @@ TEST_F(RecordingWorkflowTest, LauncherFailuresShowTheirTextInRed) {
     std::wstring text;
     std::wstring shown;
   };
-  for (const Case& c : {Case{{}, L"创建通道失败", L"创建通道失败"},
-                        Case{{RUN_STARTING}, L"创建进程失败", L"创建进程失败"},
-                        Case{{RUN_STARTING}, L"", L"出现错误！"}}) {
-    FakeRecordingBar local;
-    RecordingWorkflow flow(local);
-    local.settings = bar.settings;
+  for (const Case& c :
+       {Case{{}, L"创建通道失败", L"创建通道失败"}, Case{{RUN_STARTING}, L"创建进程失败", L"创建进程失败"},
+        Case{{RUN_STARTING}, L"", L"出现错误！"}}) {
+    Session session(bar);
+    FakeRecordingBar& local = session.bar;
+    RecordingWorkflow& flow = session.flow;
     flow.StartOrStopRecording();
     for (int32_t kind : c.before) flow.HandleRunReport(RunEvent{kind, 0.0, {}});
     RunEvent failed{RUN_FAILED, -1.0, {}};
@@ -383,14 +394,13 @@ TEST_F(RecordingWorkflowTest, SoundSourceChoosesTheAudioDevice) {
     const char* device;  // nullptr: silent; "mic": the microphone's name
     bool refused;
   };
-  for (const Case& c : {Case{0, L"麦克风 (USB Audio)", "mic", false}, Case{0, L"", nullptr, true},
-                        Case{1, L"", "virtual-audio-capturer", false},
-                        Case{2, L"麦克风 (USB Audio)", "virtual-audio-capturer", false}, Case{2, L"", nullptr, true},
-                        Case{3, L"麦克风 (USB Audio)", nullptr, false}, Case{-1, L"", nullptr, false}}) {
-    FakeRecordingBar local;
-    RecordingWorkflow flow(local);
-    local.settings = bar.settings;
-    local.now = bar.now;
+  for (const Case& c :
+       {Case{0, L"麦克风 (USB Audio)", "mic", false}, Case{0, L"", nullptr, true},
+        Case{1, L"", "virtual-audio-capturer", false}, Case{2, L"麦克风 (USB Audio)", "virtual-audio-capturer", false},
+        Case{2, L"", nullptr, true}, Case{3, L"麦克风 (USB Audio)", nullptr, false}, Case{-1, L"", nullptr, false}}) {
+    Session session(bar);
+    FakeRecordingBar& local = session.bar;
+    RecordingWorkflow& flow = session.flow;
     local.settings.sound_source = c.sound_source;
     SetText(local.settings.microphone_name, c.microphone);
     flow.StartOrStopRecording();
@@ -473,13 +483,10 @@ TEST_F(RecordingWorkflowTest, RecordingsStartedInTheSameSecondGetTheirOwnNames) 
   EXPECT_EQ(std::wstring(kStamp) + L"_3.ts", workflow.RecordingFile());
 
   // A file of the other format also counts.
-  FakeRecordingBar other;
-  RecordingWorkflow flow(other);
-  other.settings = bar.settings;
-  other.now = bar.now;
-  other.files[std::wstring(kStamp) + L"_rec.ts"] = 1;
-  flow.StartOrStopRecording();
-  EXPECT_EQ(std::wstring(kStamp) + L"_2.ts", flow.RecordingFile());
+  Session other(bar);
+  other.bar.files[std::wstring(kStamp) + L"_rec.ts"] = 1;
+  other.flow.StartOrStopRecording();
+  EXPECT_EQ(std::wstring(kStamp) + L"_2.ts", other.flow.RecordingFile());
 
   // The next second gets the plain time stamp again.
   Report(RUN_FAILED);
@@ -504,27 +511,15 @@ TEST_F(RecordingWorkflowTest, ReportsKeepOnlyTheirTextAndUnknownKindsOnlyRepaint
 }
 
 TEST(RecordingNames, TimeStampHasFourteenDigits) {
-  std::tm time{};
-  time.tm_year = 2024 - 1900;
-  time.tm_mon = 2;
-  time.tm_mday = 5;
-  time.tm_hour = 14;
-  time.tm_min = 7;
-  time.tm_sec = 9;
-  EXPECT_EQ("20240305140709", MakeTimestampName(time));
-  time.tm_year = 1999 - 1900;
-  time.tm_mon = 11;
-  time.tm_mday = 31;
-  time.tm_hour = 23;
-  time.tm_min = 59;
-  time.tm_sec = 59;
-  EXPECT_EQ("19991231235959", MakeTimestampName(time));
+  EXPECT_EQ("20240305140709", MakeTimestampName(Time(2024, 3, 5, 14, 7, 9)));
+  EXPECT_EQ("19991231235959", MakeTimestampName(Time(1999, 12, 31, 23, 59, 59)));
 }
 
 TEST(RecordingNames, FallbackTextsCoverEveryKind) {
   const std::vector<std::pair<int32_t, std::wstring>> table = {
-      {0, L"准备就绪"},  {1, L"开始录制"},   {2, L"正在录制..."}, {3, L"异常终止！"},
-      {4, L"停止录制"}, {10, L"出现错误！"}, {5, L""},            {-1, L""}};
+      {0, L"准备就绪"},   {1, L"开始录制"}, {2, L"正在录制..."},
+      {3, L"异常终止！"}, {4, L"停止录制"}, {10, L"出现错误！"},
+      {5, L""},           {-1, L""}};
   for (const auto& [kind, text] : table) EXPECT_EQ(text, FallbackStatusText(kind)) << kind;
 }
 
