@@ -10,16 +10,14 @@
 #include "engine/run_event.h"
 #include "settings/settings_record.h"
 
-// A colour as the window system stores it: red in the low byte, then green, then blue.
-constexpr uint32_t Rgb(uint32_t red, uint32_t green, uint32_t blue) { return red | (green << 8) | (blue << 16); }
-
 // LED colour codes.
 constexpr int32_t kLedRed = 2001;
 constexpr int32_t kLedGreen = 2002;
 
-// Corner squares of the recording frame: grey while it is locked, red while it is free.
-constexpr uint32_t kFrameCornerLocked = Rgb(128, 128, 128);
-constexpr uint32_t kFrameCornerFree = Rgb(255, 0, 0);
+// Corner squares of the recording frame, as the window system stores colours (0x00BBGGRR):
+// grey while it is locked, red while it is free.
+constexpr uint32_t kFrameCornerLocked = 0x808080;  // RGB(128, 128, 128)
+constexpr uint32_t kFrameCornerFree = 0x0000FF;    // RGB(255, 0, 0)
 
 // What the workflow needs from the control bar.
 class RecordingBar {

@@ -90,7 +90,7 @@ class RecordingWorkflowTest : public ::testing::Test {
     EXPECT_TRUE(bar.start_enabled);
     EXPECT_TRUE(bar.area_enabled);
     EXPECT_FALSE(bar.frame_locked);
-    EXPECT_EQ(Rgb(255, 0, 0), bar.frame_corner);
+    EXPECT_EQ(0x0000FFu, bar.frame_corner) << "red";
     EXPECT_FALSE(bar.led_blinking);
   }
 
@@ -124,7 +124,7 @@ TEST_F(RecordingWorkflowTest, StartBeginsAFileRecordingNamedByTheStartTime) {
   EXPECT_TRUE(bar.start_enabled);
   EXPECT_FALSE(bar.area_enabled);
   EXPECT_TRUE(bar.frame_locked);
-  EXPECT_EQ(Rgb(128, 128, 128), bar.frame_corner);
+  EXPECT_EQ(0x808080u, bar.frame_corner) << "grey";
   EXPECT_EQ(std::vector<bool>{true}, bar.slides);
   EXPECT_LT(bar.Find("slide hide"), bar.Find("run 1125")) << "the launcher starts last";
   EXPECT_TRUE(bar.messages.empty());
