@@ -4,3 +4,14 @@
 #define IDS_APP_TITLE 57344  // the product's name: caption of every message box
 #define IDR_MAINFRAME 128    // the program icon
 #define IDD_QUORLIN_DIALOG 102
+
+// Controls of the control bar.
+#define IDC_SETUP 3
+#define IDC_STOP 1000
+#define IDC_START 1001
+#define IDC_STATUS 1002
+#define IDC_CAMERA 1015
+#define IDC_LED 1018
+#define IDC_FILES 1019
+#define IDC_AREA 1021
+#define IDC_ABOUT 1023

@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "app/placeholder_bar_dlg.h"
+#include "bar/quorlin_dlg_win.h"
 #include "framework/message_box.h"
 
 namespace {
@@ -24,9 +24,7 @@ BOOL CQuorlinApp::InitInstance() {
   controls.dwICC = ICC_WIN95_CLASSES;
   InitCommonControlsEx(&controls);
 
-  // TODO: run the real control bar once it exists; until then a plain dialog from the
-  // same template holds the title that the single-instance rule looks for.
-  CPlaceholderBarDlg bar;
+  CQuorlinDlg bar;
   m_hMainWnd = nullptr;
   bar.DoModal();
   // The process ends here rather than entering a message loop.
