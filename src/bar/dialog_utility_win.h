@@ -5,8 +5,6 @@
 
 #include "framework/gdi_guards.h"
 
-constexpr UINT IDB_SKIN_BACKGROUND = 1016;
-
 class CDialogUtility {
  public:
   CDialogUtility() = default;
