@@ -20,22 +20,25 @@ void CDynamicLED::HoldSteady() { m_blink.HoldSteady(); }
 
 bool CDynamicLED::Tick() {
   if (m_blink.interval() == 0 || !m_hWnd) return false;
-  const std::optional<bool> bright = m_blink.Tick();
-  ScopedWindowDC dc(m_hWnd);
-  if (!dc) return false;
-  RECT rc{};
-  GetClientRect(m_hWnd, &rc);
+  m_lastShade = m_blink.Tick();
   const LedShades shades = ShadesOfLedColour(m_nColor);
   m_penBright.Reset(CreatePen(PS_SOLID, 1, shades.bright));
   m_brBright.Reset(CreateSolidBrush(shades.bright));
   m_penDark.Reset(CreatePen(PS_SOLID, 1, shades.dark));
   m_brDark.Reset(CreateSolidBrush(shades.dark));
-  if (*bright) {
-    DrawLamp(dc.Get(), rc, m_penBright.Get(), m_brBright.Get());
-  } else {
-    DrawLamp(dc.Get(), rc, m_penDark.Get(), m_brDark.Get());
-  }
+  ScopedWindowDC dc(m_hWnd);
+  if (dc) DrawShade(dc.Get(), *m_lastShade);
   return true;
+}
+
+void CDynamicLED::DrawShade(HDC dc, bool bright) {
+  RECT rc{};
+  GetClientRect(m_hWnd, &rc);
+  if (bright) {
+    DrawLamp(dc, rc, m_penBright.Get(), m_brBright.Get());
+  } else {
+    DrawLamp(dc, rc, m_penDark.Get(), m_brDark.Get());
+  }
 }
 
 void CDynamicLED::DrawLamp(HDC dc, const RECT& rc, HPEN pen, HBRUSH brush) {
@@ -70,8 +73,10 @@ void CDynamicLED::DrawLamp(HDC dc, const RECT& rc, HPEN pen, HBRUSH brush) {
 bool CDynamicLED::OnMessage(UINT message, WPARAM, LPARAM, LRESULT& result) {
   switch (message) {
     case WM_PAINT: {
-      // The look comes only from ticks; a paint request is just acknowledged.
-      ScopedPaint acknowledged(m_hWnd);
+      // Ticks choose the shade; a repaint (the lamp was hidden or covered) shows the same
+      // shade again, so a steady lamp does not vanish until it blinks.
+      ScopedPaint paint(m_hWnd);
+      if (m_lastShade) DrawShade(paint.Get(), *m_lastShade);
       result = 0;
       return true;
     }

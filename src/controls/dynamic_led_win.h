@@ -1,6 +1,6 @@
 #pragma once
-// The round status lamp: steady or blinking between a bright and a dark shade. It draws
-// only on its own timer's ticks; paint requests draw nothing.
+// The round status lamp: steady or blinking between a bright and a dark shade. Ticks of
+// its own timer change the shade; a paint request draws the shade drawn last again.
 #include <windows.h>
 
 #include "controls/led_blink.h"
@@ -25,6 +25,7 @@ class CDynamicLED : public CSubclassWnd {
  private:
   // Draws the next shade; false while holding (nothing drawn).
   bool Tick();
+  void DrawShade(HDC dc, bool bright);
   void DrawLamp(HDC dc, const RECT& rc, HPEN pen, HBRUSH brush);
 
   ScopedPen m_penBright;
@@ -32,4 +33,5 @@ class CDynamicLED : public CSubclassWnd {
   ScopedBrush m_brBright;
   ScopedBrush m_brDark;
   LedBlinkState m_blink;
+  std::optional<bool> m_lastShade;  // nothing drawn yet, or the last shade (true: bright)
 };

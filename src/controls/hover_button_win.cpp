@@ -43,8 +43,14 @@ void CHoverButton::DrawItem(const DRAWITEMSTRUCT& item) {
   // client coordinates for the corner scan (the screen may not give its pixels back).
   BitBlt(frame_dc.Get(), 0, 0, m_nFrameWidth, m_nFrameHeight, strip_dc.Get(), FrameLeft(frame, m_nFrameWidth), 0,
          SRCCOPY);
-  BitBlt(item.hDC, 0, 0, m_nFrameWidth, m_nFrameHeight, frame_dc.Get(), 0, 0, SRCCOPY);
   TrimCorners(frame_dc.Get(), m_hWnd, m_crKey);
+  // Draw within the shape: not every window system clips a child's painting to its
+  // region, and the key-coloured corners must never reach the screen.
+  const int saved = SaveDC(item.hDC);
+  ScopedRegion shape(CreateRectRgn(0, 0, 0, 0));
+  if (GetWindowRgn(m_hWnd, shape.Get()) != ERROR) ExtSelectClipRgn(item.hDC, shape.Get(), RGN_AND);
+  BitBlt(item.hDC, 0, 0, m_nFrameWidth, m_nFrameHeight, frame_dc.Get(), 0, 0, SRCCOPY);
+  RestoreDC(item.hDC, saved);
 }
 
 void CHoverButton::TrimCorners(HDC source, HWND window, COLORREF key) {
@@ -69,6 +75,14 @@ void CHoverButton::TrimCorners(HDC source, HWND window, COLORREF key) {
   const bool unchanged = kind != ERROR ? EqualRgn(current.Get(), region.Get()) != FALSE : cuts.empty();
   if (unchanged) return;
   SetWindowRgn(window, region.Release(), TRUE);
+  // The cut-away corners now show the parent, which may still hold the frame's key
+  // colour there: have it paint them (the button then draws again, with the same shape).
+  if (HWND parent = GetParent(window)) {
+    RECT under{};
+    GetWindowRect(window, &under);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&under), 2);
+    RedrawWindow(parent, &under, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  }
 }
 
 void CHoverButton::CreateToolTipOnDemand() {
@@ -120,6 +134,11 @@ bool CHoverButton::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT
       m_bHover = FALSE;
       InvalidateRect(m_hWnd, nullptr, TRUE);
       result = 0;
+      return true;
+    case WM_ERASEBKGND:
+      // The frame covers the whole button; an erase would only paint the cut corners
+      // where the window system does not clip to the region.
+      result = TRUE;
       return true;
     case WM_SETCURSOR:
       // Without a cursor of its own the button leaves the current shape alone.

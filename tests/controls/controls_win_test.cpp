@@ -228,6 +228,29 @@ TEST(HoverButton, TrimCornersCutsTheStaircaseOnly) {
   EXPECT_EQ(expected, got);
 }
 
+std::wstring SkinStrip(const wchar_t* name) {
+  wchar_t path[MAX_PATH];
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring folder(path);
+  return folder.substr(0, folder.find_last_of(L'\\') + 1) + L"skin\\" + name + L".bmp";
+}
+
+TEST(HoverButton, DrawingTheSkinStripCutsItsRoundedCorners) {
+  TestDialog dlg;
+  CHoverButton button;
+  ASSERT_TRUE(button.SubclassDlgItem(IDC_TEST_BUTTON, dlg.m_hWnd));
+  button.LoadStripBitmap(SkinStrip(L"start"));
+  ASSERT_EQ(36, button.m_nFrameWidth);
+  DrawnFrameColour(button, 0);
+  HRGN rgn = CreateRectRgn(0, 0, 0, 0);
+  ASSERT_NE(ERROR, GetWindowRgn(button.m_hWnd, rgn));
+  EXPECT_FALSE(PtInRegion(rgn, 0, 0));
+  EXPECT_FALSE(PtInRegion(rgn, 35, 35));
+  EXPECT_TRUE(PtInRegion(rgn, 18, 0));
+  EXPECT_TRUE(PtInRegion(rgn, 18, 18));
+  DeleteObject(rgn);
+}
+
 TEST(HoverButton, ToolTipKeepsOneToolWithTheLatestText) {
   TestDialog dlg;
   CHoverButton button;
@@ -270,6 +293,9 @@ TEST(DynamicLed, SteadyShadeAndPhaseCarryOver) {
   }
   SendMessageW(lamp, WM_TIMER, CDynamicLED::kTimerId, 0);
   EXPECT_EQ(RGB(0, 0, 0), LampCentre(led));
+  // A repaint shows the held shade again.
+  RedrawWindow(lamp, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  EXPECT_EQ(RGB(0, 150, 0), LampCentre(led));
   led.ConfigureLed(lamp, kLedRed);
   EXPECT_EQ(RGB(250, 0, 0), LampCentre(led));  // the phase went on: bright
   SendMessageW(lamp, WM_TIMER, CDynamicLED::kTimerId, 0);

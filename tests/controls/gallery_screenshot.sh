@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Runs the skin gallery on a private virtual display, takes a screenshot of the whole
+# screen and checks its pixels against the skin files.
+#   gallery_screenshot.sh GALLERY.exe OUTPUT_FOLDER
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+repo=$(cd "$here/../.." && pwd)
+gallery=$1
+out=$2
+mkdir -p "$out"
+layout="$out/gallery_layout.txt"
+shot="$out/gallery.png"
+rm -f "$layout" "$layout.done" "$shot"
+
+fd_file=$(mktemp)
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$fd_file" >/dev/null 2>&1 &
+xvfb_pid=$!
+gallery_pid=""
+cleanup() {
+  touch "$layout.done"
+  if [ -n "$gallery_pid" ]; then wait "$gallery_pid" 2>/dev/null || true; fi
+  kill "$xvfb_pid" 2>/dev/null || true
+  rm -f "$fd_file"
+}
+trap cleanup EXIT
+for _ in $(seq 100); do [ -s "$fd_file" ] && break; sleep 0.05; done
+export DISPLAY=":$(tr -d '\n' <"$fd_file")"
+# The pointer rests in a corner, away from every piece of the gallery.
+xdotool mousemove 1275 795
+
+"$repo/tools/wine-run.sh" "$gallery" "$(winepath_of() { echo "Z:${1//\//\\}"; }; winepath_of "$layout")" &
+gallery_pid=$!
+for _ in $(seq 1200); do
+  [ -f "$layout" ] && break
+  if ! kill -0 "$gallery_pid" 2>/dev/null; then echo "the gallery ended early" >&2; exit 1; fi
+  sleep 0.1
+done
+[ -f "$layout" ] || { echo "the gallery wrote no layout" >&2; exit 1; }
+sleep 0.5
+import -window root "$shot"
+echo "screenshot: $shot"
+python3 "$here/check_gallery.py" "$shot" "$layout" "$(dirname "$gallery")/skin" "$(dirname "$gallery")/../res/skin_bar.bmp"
