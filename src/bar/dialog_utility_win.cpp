@@ -55,6 +55,50 @@ HRGN RegionFromBatch(const RunBatch& batch, std::vector<unsigned char>& block) {
   return ExtCreateRegion(nullptr, static_cast<DWORD>(size), data);
 }
 
+// Joins the batches' regions with RGN_OR. Joining each into one growing region costs time
+// in proportion to everything joined so far, which grows with the square of the number
+// of batches; joining pieces of equal size pairwise (like a binary counter) keeps it at
+// n log n and gives the same region.
+class RegionMerger {
+ public:
+  ~RegionMerger() {
+    for (const Piece& piece : m_pieces) DeleteObject(piece.region);
+  }
+  void Add(HRGN region) {
+    if (!region) return;
+    Piece piece{region, 1};
+    while (!m_pieces.empty() && m_pieces.back().batches <= piece.batches) {
+      piece = Join(m_pieces.back(), piece);
+      m_pieces.pop_back();
+    }
+    m_pieces.push_back(piece);
+  }
+  // The union of everything added (null when nothing was), owned by the caller.
+  HRGN Finish() {
+    if (m_pieces.empty()) return nullptr;
+    while (m_pieces.size() > 1) {
+      const Piece last = m_pieces.back();
+      m_pieces.pop_back();
+      m_pieces.back() = Join(m_pieces.back(), last);
+    }
+    const HRGN result = m_pieces.back().region;
+    m_pieces.clear();
+    return result;
+  }
+
+ private:
+  struct Piece {
+    HRGN region;
+    int batches;
+  };
+  static Piece Join(const Piece& into, const Piece& from) {
+    CombineRgn(into.region, into.region, from.region, RGN_OR);
+    DeleteObject(from.region);
+    return {into.region, into.batches + from.batches};
+  }
+  std::vector<Piece> m_pieces;
+};
+
 }  // namespace
 
 HRGN BitmapToRegion(HBITMAP bitmap) {
@@ -91,19 +135,11 @@ HRGN BitmapToRegion(HBITMAP bitmap) {
 
   // The image's top row is the last one in memory.
   const auto* top_row = static_cast<const std::uint8_t*>(bits) + stride * (height - 1);
-  HRGN result = nullptr;
   std::vector<unsigned char> block;
-  CollectOpaqueRuns({top_row, -stride, width, height}, [&](const RunBatch& batch) {
-    HRGN part = RegionFromBatch(batch, block);
-    if (!part) return;
-    if (!result) {
-      result = part;
-    } else {
-      CombineRgn(result, result, part, RGN_OR);
-      DeleteObject(part);
-    }
-  });
-  return result;
+  RegionMerger merged;
+  CollectOpaqueRuns({top_row, -stride, width, height},
+                    [&](const RunBatch& batch) { merged.Add(RegionFromBatch(batch, block)); });
+  return merged.Finish();
 }
 
 RegionBuildStats LastRegionBuildStats() { return g_last_stats; }
