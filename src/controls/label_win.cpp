@@ -12,6 +12,16 @@ static_assert(text_format::kCenter == DT_CENTER && text_format::kRight == DT_RIG
 static_assert(label_style::kCenter == SS_CENTER && label_style::kRight == SS_RIGHT &&
               label_style::kTypeMask == SS_TYPEMASK && label_style::kCenterImage == SS_CENTERIMAGE);
 
+namespace {
+std::wstring WindowText(HWND hwnd) {
+  const int length = GetWindowTextLengthW(hwnd);
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  GetWindowTextW(hwnd, text.data(), length + 1);
+  text.resize(static_cast<size_t>(length));
+  return text;
+}
+}  // namespace
+
 CLabel::CLabel()
     : m_crText(GetSysColor(COLOR_WINDOWTEXT)), m_hFaceBrush(CreateSolidBrush(GetSysColor(COLOR_BTNFACE))) {}
 
@@ -221,17 +231,24 @@ void CLabel::Paint() {
   ScopedPaint paint(m_hWnd);
   RECT rc{};
   GetClientRect(m_hWnd, &rc);
-  const int length = GetWindowTextLengthW(m_hWnd);
-  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  GetWindowTextW(m_hWnd, text.data(), length + 1);
-  text.resize(static_cast<size_t>(length));
-
+  const std::wstring text = WindowText(m_hWnd);
+  if (m_bTransparent) {
+    DrawLabel(paint.Get(), rc, text);
+    return;
+  }
   // Opaque labels draw off screen and copy the result in one transfer.
-  ScopedMemoryDC memory_dc(m_bTransparent ? nullptr : paint.Get());
-  ScopedBitmap memory_bitmap(m_bTransparent ? nullptr : CreateCompatibleBitmap(paint.Get(), rc.right, rc.bottom));
+  ScopedMemoryDC memory_dc(paint.Get());
+  ScopedBitmap memory_bitmap(CreateCompatibleBitmap(paint.Get(), rc.right, rc.bottom));
+  if (!memory_dc || !memory_bitmap) {
+    DrawLabel(paint.Get(), rc, text);
+    return;
+  }
   ScopedSelect bitmap_selected(memory_dc.Get(), memory_bitmap.Get());
-  HDC dc = m_bTransparent || !memory_bitmap ? paint.Get() : memory_dc.Get();
+  DrawLabel(memory_dc.Get(), rc, text);
+  BitBlt(paint.Get(), 0, 0, rc.right, rc.bottom, memory_dc.Get(), 0, 0, SRCCOPY);
+}
 
+void CLabel::DrawLabel(HDC dc, const RECT& rc, const std::wstring& text) {
   const int old_mode = SetBkMode(dc, TRANSPARENT);
   const COLORREF old_colour = SetTextColor(dc, m_crText);
   ScopedSelect font_selected(dc, m_font.Get());
@@ -271,8 +288,6 @@ void CLabel::Paint() {
   }
   SetBkMode(dc, old_mode);
   SetTextColor(dc, old_colour);
-
-  if (dc != paint.Get()) BitBlt(paint.Get(), 0, 0, rc.right, rc.bottom, dc, 0, 0, SRCCOPY);
 }
 
 void CLabel::OnClick() {
@@ -284,10 +299,7 @@ void CLabel::OnClick() {
     SendMessageW(GetParent(m_hWnd), WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
     return;
   }
-  const int length = GetWindowTextLengthW(m_hWnd);
-  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  GetWindowTextW(m_hWnd, text.data(), length + 1);
-  text.resize(static_cast<size_t>(length));
+  const std::wstring text = WindowText(m_hWnd);
   if (m_nLinkMode == 1) {
     const std::wstring& target = m_strLinkTarget.empty() ? text : m_strLinkTarget;
     ShellExecuteW(nullptr, L"open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);

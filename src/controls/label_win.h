@@ -69,6 +69,8 @@ class CLabel : public CSubclassWnd {
   // transparent label).
   void Refresh();
   void Paint();
+  // Background (unless transparent) and text onto `dc`, which covers the client area.
+  void DrawLabel(HDC dc, const RECT& rc, const std::wstring& text);
   void PaintGradient(HDC dc, const RECT& rc);
   void OnClick();
   void SetFlash(bool on, int mode);

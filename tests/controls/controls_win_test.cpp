@@ -336,9 +336,21 @@ TEST(Label, TextColourTextAndNotifyParent) {
   GetWindowTextW(label.m_hWnd, text, 16);
   EXPECT_STREQ(L"█████", text);
   EXPECT_EQ(RGB(0, 0, 0), PixelOf(label.m_hWnd, ClientSize(label.m_hWnd).cx - 1, 0));
-  bool green_text = false;
-  for (int x = 0; x < 30 && !green_text; ++x) green_text = PixelOf(label.m_hWnd, x, ClientSize(label.m_hWnd).cy / 2) == RGB(0, 255, 0);
-  EXPECT_TRUE(green_text);
+
+  auto has_green = [&] {
+    const SIZE size = ClientSize(label.m_hWnd);
+    for (int x = 0; x < 30; ++x)
+      if (PixelOf(label.m_hWnd, x, size.cy / 2) == RGB(0, 255, 0)) return true;
+    return false;
+  };
+  EXPECT_TRUE(has_green());
+  // Blinking: the hidden phase draws the text in the background colour; a tick shows it.
+  label.SetTextFlash(true);
+  RedrawWindow(label.m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  EXPECT_FALSE(has_green());
+  SendMessageW(label.m_hWnd, WM_TIMER, CLabel::kFlashTimerId, 0);
+  EXPECT_TRUE(has_green());
+  label.SetTextFlash(false);
 
   label.SetWebLink(true, true);
   EXPECT_TRUE(GetWindowLongPtrW(label.m_hWnd, GWL_STYLE) & SS_NOTIFY);
