@@ -8,27 +8,26 @@ repo=$(cd "$here/../.." && pwd)
 gallery=$1
 out=$2
 mkdir -p "$out"
+out=$(cd "$out" && pwd)
 layout="$out/gallery_layout.txt"
 shot="$out/gallery.png"
 rm -f "$layout" "$layout.done" "$shot"
 
-fd_file=$(mktemp)
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$fd_file" >/dev/null 2>&1 &
-xvfb_pid=$!
+source "$repo/tools/lib.sh"
+xvfb_pid=""
 gallery_pid=""
 cleanup() {
   touch "$layout.done"
   if [ -n "$gallery_pid" ]; then wait "$gallery_pid" 2>/dev/null || true; fi
-  kill "$xvfb_pid" 2>/dev/null || true
-  rm -f "$fd_file"
+  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
 }
 trap cleanup EXIT
-for _ in $(seq 100); do [ -s "$fd_file" ] && break; sleep 0.05; done
-export DISPLAY=":$(tr -d '\n' <"$fd_file")"
+start_virtual_display
 # The pointer rests in a corner, away from every piece of the gallery.
 xdotool mousemove 1275 795
 
-"$repo/tools/wine-run.sh" "$gallery" "$(winepath_of() { echo "Z:${1//\//\\}"; }; winepath_of "$layout")" &
+# The layout file's Windows name: the Unix path on drive Z:.
+"$repo/tools/wine-run.sh" "$gallery" "Z:${layout//\//\\}" &
 gallery_pid=$!
 for _ in $(seq 1200); do
   [ -f "$layout" ] && break
