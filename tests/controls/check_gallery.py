@@ -3,7 +3,9 @@
 button frame shows its strip's frame with the key-coloured corners cut, the lamps show
 their exact shades, and the label gradients their band colours.
 
-    check_gallery.py SCREENSHOT.png LAYOUT.txt SKIN_FOLDER SKIN_BAR.bmp
+    check_gallery.py SCREENSHOT.png LAYOUT.txt SKIN_FOLDER SKIN_BAR.bmp HOVER.png PRESSED.png
+
+The last two are taken with the real mouse resting on, then pressing, the bar's area button.
 """
 import struct
 import subprocess
@@ -41,7 +43,22 @@ def load_bmp(path):
     return width, height, pixel
 
 
-def main(shot_path, layout_path, skin_folder, bar_path):
+def frame_differences(screen, x0, y0, strip_path, frame, beneath):
+    """Pixels of the button at (x0, y0) that differ from `frame` of its strip; key-coloured
+    pixels must show `beneath(x, y)` instead (the corner is cut)."""
+    sw, sh, pixel = load_bmp(strip_path)
+    w = sw // 3
+    wrong = 0
+    for y in range(sh):
+        for x in range(w):
+            expected = pixel(frame * w + x, y)
+            if expected == KEY:
+                expected = beneath(x, y)
+            wrong += screen(x0 + x, y0 + y) != expected
+    return wrong
+
+
+def main(shot_path, layout_path, skin_folder, bar_path, hover_path, pressed_path):
     screen = load_screenshot(shot_path)
     layout = {}
     with open(layout_path) as f:
@@ -67,17 +84,18 @@ def main(shot_path, layout_path, skin_folder, bar_path):
         if not name.startswith("button "):
             continue
         _, strip, look = name.split()
-        sw, sh, pixel = load_bmp(f"{skin_folder}/{strip}.bmp")
+        sw, sh, _ = load_bmp(f"{skin_folder}/{strip}.bmp")
         check((w, h) == (sw // 3, sh), f"{name}: size {w}x{h}")
-        wrong = 0
-        for y in range(h):
-            for x in range(w):
-                expected = pixel(looks[look] * w + x, y)
-                if expected == KEY:
-                    expected = GALLERY_BACKGROUND
-                if screen(x0 + x, y0 + y) != expected:
-                    wrong += 1
+        wrong = frame_differences(screen, x0, y0, f"{skin_folder}/{strip}.bmp", looks[look],
+                                  lambda x, y: GALLERY_BACKGROUND)
         check(wrong == 0, f"{name}: {wrong} pixels differ from its frame")
+
+    # The bar's area button under the real mouse; its cut corners show the bar's skin.
+    x0, y0, w, h = layout["bar-button area"]
+    on_skin = lambda x, y: skin(x0 - bx + x, y0 - by + y)
+    for path, frame, look in [(shot_path, 0, "normal"), (hover_path, 2, "hover"), (pressed_path, 1, "pressed")]:
+        wrong = frame_differences(load_screenshot(path), x0, y0, f"{skin_folder}/area.bmp", frame, on_skin)
+        check(wrong == 0, f"bar area button {look} under the mouse: {wrong} pixels differ")
 
     # Lamps: the fill shade at the centre, below the glint.
     shades = {"red bright": (250, 0, 0), "red dark": (150, 0, 0), "green bright": (0, 250, 0),
@@ -86,7 +104,6 @@ def main(shot_path, layout_path, skin_folder, bar_path):
         x0, y0, w, h = layout["led " + shade]
         got = screen(x0 + w // 2 + 2, y0 + h // 2 + 2)
         check(got == colour, f"led {shade}: {got}")
-    bx0, by0, bw0, bh0 = layout["bar"]
 
     # Gradients: black to red over 250 pixels: bands of 2, the last (from 198) RGB(252, 0, 0).
     x0, y0, w, h = layout["label gradient-red"]

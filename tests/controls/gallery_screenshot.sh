@@ -38,4 +38,19 @@ done
 sleep 0.5
 import -window root "$shot"
 echo "screenshot: $shot"
-python3 "$here/check_gallery.py" "$shot" "$layout" "$(dirname "$gallery")/skin" "$(dirname "$gallery")/../res/skin_bar.bmp"
+
+# The real mouse on the bar's area button: resting (hover), then held down (pressed).
+read -r x y w h < <(awk '$1 == "bar-button" && $2 == "area" {print $3, $4, $5, $6}' "$layout")
+xdotool mousemove $((x + w / 2 - 2)) $((y + h / 2 - 2))
+sleep 0.2
+xdotool mousemove $((x + w / 2)) $((y + h / 2))
+sleep 0.5
+import -window root "$out/gallery_hover.png"
+xdotool mousedown 1
+sleep 0.5
+import -window root "$out/gallery_pressed.png"
+xdotool mouseup 1
+xdotool mousemove 1275 795
+
+python3 "$here/check_gallery.py" "$shot" "$layout" "$(dirname "$gallery")/skin" "$(dirname "$gallery")/../res/skin_bar.bmp" \
+  "$out/gallery_hover.png" "$out/gallery_pressed.png"

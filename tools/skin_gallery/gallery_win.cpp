@@ -259,6 +259,7 @@ class CGalleryDlg : public CDialog {
     std::vector<std::wstring> lines;
     for (const auto& [name, hwnd] : m_layout) lines.push_back(Entry(name, hwnd));
     lines.push_back(Entry(L"bar", m_pBar->m_hWnd));
+    lines.push_back(Entry(L"bar-button area", m_pBar->m_btnArea.m_hWnd));
     lines.push_back(L"panel " + std::to_wstring(kTransparentPanel.left) + L" " + std::to_wstring(kTransparentPanel.top) +
                     L" " + std::to_wstring(kTransparentPanel.right - kTransparentPanel.left) + L" " +
                     std::to_wstring(kTransparentPanel.bottom - kTransparentPanel.top));
