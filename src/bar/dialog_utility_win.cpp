@@ -13,8 +13,8 @@ RegionBuildStats g_last_stats;
 BOOL CDialogUtility::LoadBackground() {
   // The old skin is ours alone (nobody else was given the handle), so it is deleted.
   m_bmBackground.Reset();
-  auto* bitmap = static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_SKIN_BAR),
-                                                  IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  auto* bitmap = static_cast<HBITMAP>(
+      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_SKIN_BAR), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
   if (!bitmap) return FALSE;
   m_bmBackground.Reset(bitmap);
   BITMAP info{};

@@ -461,8 +461,8 @@ TEST(DialogUtility, SkinPaintsAndItsRegionLeavesOutTwelveCornerPixels) {
   for (int y = 0; y < 69; ++y)
     for (int x = 0; x < 611; ++x)
       if (!PtInRegion(region, x, y)) missing.push_back({x, y});
-  const std::vector<std::pair<int, int>> corners{{0, 0}, {1, 0}, {609, 0}, {610, 0}, {0, 1}, {610, 1},
-                                                 {0, 67}, {610, 67}, {0, 68}, {1, 68}, {609, 68}, {610, 68}};
+  const std::vector<std::pair<int, int>> corners{{0, 0},  {1, 0},    {609, 0}, {610, 0}, {0, 1},    {610, 1},
+                                                 {0, 67}, {610, 67}, {0, 68},  {1, 68},  {609, 68}, {610, 68}};
   EXPECT_EQ(corners, missing);
   RECT box;
   GetRgnBox(region, &box);

@@ -111,8 +111,10 @@ TEST(RegionRuns, ManyRunsComeInBatchesOfAtMost2000WithTheSameCoverage) {
   std::set<std::pair<int, int>> opaque;
   for (int y = 0; y < 100; ++y)
     for (int x = 0; x < 100; ++x) {
-      if ((x + y) % 2) pic.Magenta(x, y);
-      else opaque.insert({x, y});
+      if ((x + y) % 2)
+        pic.Magenta(x, y);
+      else
+        opaque.insert({x, y});
     }
   const Collected c = Collect(pic.Rows());
   ASSERT_EQ(3u, c.batches.size());
@@ -164,8 +166,8 @@ TEST(RegionRuns, SkinBarLeavesOutExactlyItsTwelveCornerPixels) {
   for (int y = 0; y < 69; ++y)
     for (int x = 0; x < 611; ++x)
       if (!covered.count({x, y})) missing.insert({x, y});
-  const std::set<std::pair<int, int>> corners{{0, 0}, {1, 0}, {609, 0}, {610, 0}, {0, 68}, {1, 68},
-                                              {609, 68}, {610, 68}, {0, 1}, {610, 1}, {0, 67}, {610, 67}};
+  const std::set<std::pair<int, int>> corners{{0, 0},    {1, 0},    {609, 0}, {610, 0}, {0, 68}, {1, 68},
+                                              {609, 68}, {610, 68}, {0, 1},   {610, 1}, {0, 67}, {610, 67}};
   EXPECT_EQ(corners, missing);
 }
 

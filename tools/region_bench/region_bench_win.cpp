@@ -33,13 +33,15 @@ void Measure(const char* name, HBITMAP bitmap, int iterations) {
     region = BitmapToRegion(bitmap);
   }
   QueryPerformanceCounter(&end);
-  const double ms = 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+  const double ms =
+      1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
   const RegionBuildStats stats = LastRegionBuildStats();
   const DWORD bytes = GetRegionData(region, 0, nullptr);
   const unsigned long final_rects = bytes > sizeof(RGNDATAHEADER) ? (bytes - sizeof(RGNDATAHEADER)) / sizeof(RECT) : 0;
-  std::printf("%-28s %8.3f ms per call (%d calls)  rectangles handed over: %lld in %d ExtCreateRegion calls;"
-              " final region: %lu rectangles\n",
-              name, ms / iterations, iterations, stats.rectangles, stats.region_calls, final_rects);
+  std::printf(
+      "%-28s %8.3f ms per call (%d calls)  rectangles handed over: %lld in %d ExtCreateRegion calls;"
+      " final region: %lu rectangles\n",
+      name, ms / iterations, iterations, stats.rectangles, stats.region_calls, final_rects);
   DeleteObject(region);
 }
 

@@ -68,9 +68,9 @@ class CGalleryBar : public CDialog, public CDialogUtility {
       int id;
       const wchar_t* skin;
     } buttons[] = {{&m_btnStart, IDC_BAR_START, L"start"}, {&m_btnStop, IDC_BAR_STOP, L"stop"},
-                   {&m_btnCamera, IDC_BAR_CAMERA, L"cam"},  {&m_btnSetup, IDOK, L"setup"},
-                   {&m_btnClose, IDCANCEL, L"close"},       {&m_btnFiles, IDC_BAR_FILES, L"files"},
-                   {&m_btnArea, IDC_BAR_AREA, L"area"},     {&m_btnAbout, IDC_BAR_ABOUT, L"info"}};
+                   {&m_btnCamera, IDC_BAR_CAMERA, L"cam"}, {&m_btnSetup, IDOK, L"setup"},
+                   {&m_btnClose, IDCANCEL, L"close"},      {&m_btnFiles, IDC_BAR_FILES, L"files"},
+                   {&m_btnArea, IDC_BAR_AREA, L"area"},    {&m_btnAbout, IDC_BAR_ABOUT, L"info"}};
     for (const auto& b : buttons) {
       b.button->SubclassDlgItem(b.id, m_hWnd);
       b.button->LoadStripBitmap(SkinFile(b.skin));
@@ -136,16 +136,16 @@ class CGalleryDlg : public CDialog {
   void OnOK() override {}
 
  private:
-  static constexpr const wchar_t* kStrips[] = {L"start", L"stop", L"area", L"cam", L"camed",
-                                                L"files", L"setup", L"info", L"close"};
+  static constexpr const wchar_t* kStrips[] = {L"start", L"stop",  L"area", L"cam",  L"camed",
+                                               L"files", L"setup", L"info", L"close"};
   static constexpr const wchar_t* kLooks[] = {L"normal", L"pressed", L"hover"};
   static int StripX(int i) { return 130 + i * 90; }
   static int LookY(int look) { return 140 + look * 56; }
 
   HWND CreateChild(const wchar_t* window_class, DWORD style, int x, int y, int w, int h) {
-    HWND hwnd = CreateWindowExW(0, window_class, L"", WS_CHILD | WS_VISIBLE | style, x, y, w, h, m_hWnd,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(m_nNextId++)), GetModuleHandleW(nullptr),
-                                nullptr);
+    HWND hwnd =
+        CreateWindowExW(0, window_class, L"", WS_CHILD | WS_VISIBLE | style, x, y, w, h, m_hWnd,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(m_nNextId++)), GetModuleHandleW(nullptr), nullptr);
     SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(m_hFont), FALSE);
     return hwnd;
   }
@@ -260,8 +260,9 @@ class CGalleryDlg : public CDialog {
     for (const auto& [name, hwnd] : m_layout) lines.push_back(Entry(name, hwnd));
     lines.push_back(Entry(L"bar", m_pBar->m_hWnd));
     lines.push_back(Entry(L"bar-button area", m_pBar->m_btnArea.m_hWnd));
-    lines.push_back(L"panel " + std::to_wstring(kTransparentPanel.left) + L" " + std::to_wstring(kTransparentPanel.top) +
-                    L" " + std::to_wstring(kTransparentPanel.right - kTransparentPanel.left) + L" " +
+    lines.push_back(L"panel " + std::to_wstring(kTransparentPanel.left) + L" " +
+                    std::to_wstring(kTransparentPanel.top) + L" " +
+                    std::to_wstring(kTransparentPanel.right - kTransparentPanel.left) + L" " +
                     std::to_wstring(kTransparentPanel.bottom - kTransparentPanel.top));
     std::string out;
     for (const std::wstring& line : lines) out += std::string(line.begin(), line.end()) + "\n";
