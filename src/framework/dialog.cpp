@@ -1,5 +1,6 @@
 #include "framework/dialog.h"
 
+#include "framework/subclass_wnd.h"
 #include "framework/win_app.h"
 
 CDialog::~CDialog() {
@@ -44,7 +45,7 @@ INT_PTR CDialog::DoModal() {
       PostQuitMessage(static_cast<int>(msg.wParam));  // leave WM_QUIT for the outer loop
       break;
     }
-    if (PreTranslateMessage(&msg) || IsDialogMessageW(m_hWnd, &msg)) continue;
+    if (CSubclassWnd::PreTranslateFor(&msg) || PreTranslateMessage(&msg) || IsDialogMessageW(m_hWnd, &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
@@ -100,6 +101,14 @@ INT_PTR CDialog::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       default:
         SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, result);
         return TRUE;
+    }
+  }
+  if (message == WM_DRAWITEM) {
+    // Owner-drawn controls draw themselves, as if the message had been sent to them.
+    const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
+    if (CSubclassWnd* control = CSubclassWnd::FromHandle(item->hwndItem)) {
+      control->DrawItem(*item);
+      return TRUE;
     }
   }
   if (message == WM_COMMAND && HIWORD(wparam) == BN_CLICKED) {

@@ -1,0 +1,95 @@
+#include "controls/dynamic_led_win.h"
+
+void CDynamicLED::ConfigureLed(HWND window, int colour_code) {
+  if (m_hWnd != window) {
+    UnsubclassWindow();
+    SubclassWindow(window);
+  }
+  m_nColor = colour_code;
+  m_blink.Configure();
+  Tick();
+  if (m_hWnd) SetTimer(m_hWnd, kTimerId, static_cast<UINT>(m_blink.interval()), nullptr);
+}
+
+void CDynamicLED::ResumeBlinking() {
+  const int period = m_blink.ResumeBlinking();
+  if (m_hWnd && period > 0) SetTimer(m_hWnd, kTimerId, static_cast<UINT>(period), nullptr);
+}
+
+void CDynamicLED::HoldSteady() { m_blink.HoldSteady(); }
+
+bool CDynamicLED::Tick() {
+  if (m_blink.interval() == 0 || !m_hWnd) return false;
+  m_lastShade = m_blink.Tick();
+  const LedShades shades = ShadesOfLedColour(m_nColor);
+  m_penBright.Reset(CreatePen(PS_SOLID, 1, shades.bright));
+  m_brBright.Reset(CreateSolidBrush(shades.bright));
+  m_penDark.Reset(CreatePen(PS_SOLID, 1, shades.dark));
+  m_brDark.Reset(CreateSolidBrush(shades.dark));
+  ScopedWindowDC dc(m_hWnd);
+  if (dc) DrawShade(dc.Get(), *m_lastShade);
+  return true;
+}
+
+void CDynamicLED::DrawShade(HDC dc, bool bright) {
+  RECT rc{};
+  GetClientRect(m_hWnd, &rc);
+  if (bright) {
+    DrawLamp(dc, rc, m_penBright.Get(), m_brBright.Get());
+  } else {
+    DrawLamp(dc, rc, m_penDark.Get(), m_brDark.Get());
+  }
+}
+
+void CDynamicLED::DrawLamp(HDC dc, const RECT& rc, HPEN pen, HBRUSH brush) {
+  ScopedSelect brush_selected(dc, brush);
+  {
+    ScopedSelect pen_selected(dc, pen);
+    Ellipse(dc, rc.left, rc.top, rc.right, rc.bottom);
+  }
+  // The rim: a grey ring, then a lighter line inside it.
+  ScopedPen rim_outer(CreatePen(PS_SOLID, 2, RGB(128, 128, 128)));
+  {
+    ScopedSelect pen_selected(dc, rim_outer.Get());
+    Ellipse(dc, rc.left, rc.top, rc.right, rc.bottom);
+  }
+  ScopedPen rim_inner(CreatePen(PS_SOLID, 1, RGB(192, 192, 192)));
+  {
+    ScopedSelect pen_selected(dc, rim_inner.Get());
+    Ellipse(dc, rc.left, rc.top, rc.right, rc.bottom);
+  }
+  // A white highlight along the lower right of the rim, and a glint at the upper left.
+  ScopedPen white_pen(CreatePen(PS_SOLID, 1, RGB(255, 255, 255)));
+  ScopedBrush white_brush(CreateSolidBrush(RGB(255, 255, 255)));
+  ScopedSelect white_pen_selected(dc, white_pen.Get());
+  const int middle = (rc.right - rc.left) / 2;
+  MoveToEx(dc, middle, rc.bottom, nullptr);
+  SetArcDirection(dc, AD_COUNTERCLOCKWISE);
+  ArcTo(dc, rc.left, rc.top, rc.right, rc.bottom, middle, rc.bottom, rc.right, rc.top);
+  ScopedSelect white_brush_selected(dc, white_brush.Get());
+  Ellipse(dc, rc.left + 4, rc.top + 4, rc.left + 6, rc.top + 6);
+}
+
+bool CDynamicLED::OnMessage(UINT message, WPARAM, LPARAM, LRESULT& result) {
+  switch (message) {
+    case WM_PAINT: {
+      // Ticks choose the shade; a repaint (the lamp was hidden or covered) shows the same
+      // shade again, so a steady lamp does not vanish until it blinks.
+      ScopedPaint paint(m_hWnd);
+      if (m_lastShade) DrawShade(paint.Get(), *m_lastShade);
+      result = 0;
+      return true;
+    }
+    case WM_TIMER:
+      if (!Tick()) {
+        result = 0;
+        return true;  // holding: no drawing and no default processing
+      }
+      return false;
+    case WM_DESTROY:
+      KillTimer(m_hWnd, kTimerId);
+      return false;
+    default:
+      return false;
+  }
+}
