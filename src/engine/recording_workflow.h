@@ -7,12 +7,10 @@
 #include <ctime>
 #include <string>
 
+#include "controls/led_blink.h"  // the LED colour codes
 #include "engine/run_event.h"
 #include "settings/settings_record.h"
 
-// LED colour codes.
-constexpr int32_t kLedRed = 2001;
-constexpr int32_t kLedGreen = 2002;
 
 // Corner squares of the recording frame, as the window system stores colours (0x00BBGGRR):
 // grey while it is locked, red while it is free.
