@@ -75,6 +75,39 @@ e2e_key() {
   xdotool key "$1"
 }
 
+# e2e_settings field=value ...: writes fields of the Wine user's settings file.
+e2e_settings() {
+  "$e2e_repo/tools/wine-run.sh" "$e2e_bin/qsettings.exe" "$@" >/dev/null
+}
+
+# The Unix path of a path on the prefix's drive C:, e.g. e2e_unix_path 'C:\rec' .
+e2e_unix_path() {
+  local rest=${1#[Cc]:}
+  echo "$WINEPREFIX/drive_c${rest//\\//}"
+}
+
+# e2e_install_encoder PROGRAM.exe: the program the bar runs as its encoder, in the
+# Windows folder where the start-up check and the system look for it.
+e2e_install_encoder() {
+  cp "$1" "$WINEPREFIX/drive_c/windows/quorlind.exe"
+}
+
+# The control bar's status line, as the bar shows it.
+e2e_status() {
+  e2e_windows | sed -n 's/.* id=1002 class="Static" text="\([^"]*\)".*/\1/p' | head -n 1
+}
+
+# e2e_wait_status PATTERN [SECONDS]: waits for the status line to match (grep -E).
+e2e_wait_status() {
+  local pattern=$1 seconds=${2:-60}
+  local deadline=$((SECONDS + seconds))
+  while [ $SECONDS -lt $deadline ]; do
+    if e2e_status | grep -Eq -- "$pattern"; then return 0; fi
+    sleep 0.2
+  done
+  fail "status never matched '$pattern'; it reads '$(e2e_status)'"
+}
+
 e2e_screenshot() {
   import -window root "$e2e_shots/$1.png"
   echo "screenshot: $e2e_shots/$1.png"
