@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "bar/bar_rules.h"
 #include "bar/dialog_utility_win.h"
 #include "controls/dynamic_led_win.h"
 #include "controls/hover_button_win.h"
