@@ -28,7 +28,7 @@ e2e_screenshot bar_idle
 record() {
   local name=$1 suffix=$2 first stop
   e2e_click 'id=1001 class="Button"'
-  e2e_wait_status '^正在录制 00:00:0' 60
+  e2e_wait_text '正在录制 00:' 60 >/dev/null
   first=$(date +%s.%N)
   e2e_screenshot "bar_recording_$name"
 

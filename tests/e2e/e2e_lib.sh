@@ -108,6 +108,13 @@ e2e_wait_status() {
   fail "status never matched '$pattern'; it reads '$(e2e_status)'"
 }
 
+# e2e_wait_text PREFIX [SECONDS]: waits (polling every 20 ms) for a window or control whose
+# text starts with PREFIX; prints the text. For timing what the program shows.
+e2e_wait_text() {
+  "$e2e_repo/tools/wine-run.sh" "$e2e_bin/wininspect.exe" wait "$1" "${2:-60}" 2>/dev/null | tr -d '\r' ||
+    fail "no text starting with '$1' appeared"
+}
+
 e2e_screenshot() {
   import -window root "$e2e_shots/$1.png"
   echo "screenshot: $e2e_shots/$1.png"

@@ -21,7 +21,7 @@ kill -0 "$first" 2>/dev/null || fail "the first instance ended"
 e2e_wait_for 'title="quorlwnd"' 5
 
 # Escape closes the bar, and the program ends.
-e2e_click 'class="Static" text="Quorlin'
+e2e_click 'class="Static" text="led"'
 e2e_key Escape
 e2e_wait_exit "$first" 30 || fail "the first instance did not end on Escape"
 echo "PASS: single instance"

@@ -2,6 +2,9 @@
 // per window and one indented line per child control, as UTF-8:
 //   window <hwnd> pid=<pid> class="<class>" title="<title>" rect=<l>,<t>,<r>,<b>
 //     child <hwnd> id=<id> class="<class>" text="<text>" rect=... visible=<0|1> enabled=<0|1>
+// wininspect wait PREFIX SECONDS: waits, polling every 20 ms, until a window or control's
+// text starts with PREFIX; prints that text and exits 0, or exits 1 when the time is up.
+// One process polling is quick enough to time what a window shows.
 #include <windows.h>
 
 #include <cstdio>
@@ -48,9 +51,47 @@ BOOL CALLBACK PrintWindow(HWND hwnd, LPARAM) {
   return TRUE;
 }
 
+struct TextSearch {
+  std::wstring prefix;
+  std::wstring found;
+};
+
+BOOL CALLBACK FindText(HWND hwnd, LPARAM param) {
+  auto* search = reinterpret_cast<TextSearch*>(param);
+  wchar_t buffer[1024] = {};
+  SendMessageTimeoutW(hwnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 2000, nullptr);
+  if (std::wstring(buffer).rfind(search->prefix, 0) == 0) {
+    search->found = buffer;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL CALLBACK FindTextInWindow(HWND hwnd, LPARAM param) {
+  if (!IsWindowVisible(hwnd)) return TRUE;
+  if (!FindText(hwnd, param)) return FALSE;
+  EnumChildWindows(hwnd, FindText, param);
+  return reinterpret_cast<TextSearch*>(param)->found.empty();
+}
+
+int WaitForText(const std::wstring& prefix, double seconds) {
+  TextSearch search{prefix, {}};
+  const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
+  while (GetTickCount64() < deadline) {
+    EnumWindows(FindTextInWindow, reinterpret_cast<LPARAM>(&search));
+    if (!search.found.empty()) {
+      std::printf("%s\n", platform::WideToUtf8(search.found).c_str());
+      return 0;
+    }
+    Sleep(20);
+  }
+  return 1;
+}
+
 }  // namespace
 
-int wmain() {
+int wmain(int argc, wchar_t** argv) {
+  if (argc == 4 && std::wstring(argv[1]) == L"wait") return WaitForText(argv[2], _wtof(argv[3]));
   EnumWindows(PrintWindow, 0);
   std::fflush(stdout);
   return 0;
