@@ -32,7 +32,6 @@ e2e_wait_status '^已停止 ' 30
 e2e_click 'id=1001 class="Button"'
 e2e_wait_status '^创建进程失败$' 30
 e2e_screenshot bar_failed
-e2e_click 'class="Static" text="led"'
-e2e_key Escape
+e2e_click 'id=2 class="Button"'
 e2e_wait_exit "$program" 30 || fail "the program did not end after a failed run"
 echo "PASS: bar faults"

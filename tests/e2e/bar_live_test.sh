@@ -55,9 +55,8 @@ PY
   sleep 2
   e2e_status | grep -q '^检查格式' && fail "a copy run started after a live stream"
   [ -z "$(ls "$out")" ] || fail "a live stream left files: $(ls "$out")"
-  e2e_click 'class="Static" text="led"'
-  e2e_key Escape
-  e2e_wait_exit "$program" 30 || fail "Escape did not end the idle program"
+  e2e_click 'id=2 class="Button"'
+  e2e_wait_exit "$program" 30 || fail "the close button did not end the idle program"
 }
 
 stream "udp://127.0.0.1:$udp_port" "udp://127.0.0.1:$udp_port" udp
