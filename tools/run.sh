@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# Sets up this machine (when needed), builds Quorlin and runs it under Wine.
+# Sets up this machine (when needed), builds Quorlin and runs it under Wine, with the
+# encoder stand-in (Debian's ffmpeg recording the X display) installed as its encoder.
 # - With $DISPLAY set: starts the program on that display for you.
-# - Without a display: runs it on a virtual display, saves a screenshot under the build
-#   tree, prints where, and ends the program after a few seconds.
+# - Without a display: a scripted recording on a virtual display. It seeds the settings
+#   (an output folder, system sound), presses Start, records a few seconds, presses Start
+#   again, waits for the final MP4, and prints its path, duration and streams, and the
+#   path of a screenshot of the bar while recording.
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -18,18 +21,56 @@ if [ "$kind" = win64 ]; then
   echo "== this machine cannot run 32-bit Wine: running the x86_64 build of the same sources =="
   configure_and_build "$repo/build/win64" $(toolchain_for win64) >/dev/null
 fi
-program=$repo/build/$kind/bin/Quorlin.exe
+bin=$repo/build/$kind/bin
+program=$bin/Quorlin.exe
+
+# The encoder: the stand-in, whose helper records the display this program runs on.
+export QUORLIN_STANDIN_RUNDIR=$repo/build/standin
+mkdir -p "$QUORLIN_STANDIN_RUNDIR"
+source "$repo/tests/e2e/e2e_lib.sh" "$repo/build/$kind"
+trap '"$repo/tools/quorlind_standin/start-helper.sh" stop; e2e_cleanup' EXIT
 
 if [ -n "${DISPLAY:-}" ]; then
-  exec "$here/wine-run.sh" "$program"
+  "$repo/tools/quorlind_standin/start-helper.sh" start
+  e2e_use_prefix
+  e2e_install_encoder "$bin/standin/quorlind.exe"
+  "$here/wine-run.sh" "$program"
+  exit 0
 fi
 
-# Headless: the same end-to-end helpers the tests use.
-source "$repo/tests/e2e/e2e_lib.sh" "$repo/build/$kind"
 e2e_start_display
+"$repo/tools/quorlind_standin/start-helper.sh" start
+out_win='C:\Quorlin recordings'
+out=$(e2e_unix_path "$out_win")
+mkdir -p "$out"
+e2e_install_encoder "$bin/standin/quorlind.exe"
+e2e_settings output_folder="$out_win" sound_source=1 save_format=0 live_enabled=0
+echo "== settings =="
+"$here/wine-run.sh" "$bin/qsettings.exe" | tr -d '\r' | sed 's/^/  /'
+
 e2e_start "$program"
-e2e_wait_for 'title="quorlwnd"'
-sleep 2
-e2e_windows | grep -A20 'title="quorlwnd"' | sed 's/^/  /' | head -n 20
-e2e_screenshot run
-echo "Quorlin ran on a virtual display; it ends now."
+e2e_wait_for 'title="quorlwnd" rect=[0-9]*,0,'
+before=$(ls "$out")
+echo "== pressing Start =="
+e2e_click 'id=1001 class="Button"'
+e2e_wait_text '正在录制 00:' 60 | sed 's/^/  status: /'
+sleep 5
+e2e_screenshot run_recording
+echo "  status: $(e2e_status)"
+echo "== pressing Start again =="
+e2e_click 'id=1001 class="Button"'
+deadline=$((SECONDS + 60))
+mp4=""
+while [ $SECONDS -lt $deadline ]; do
+  mp4=$(comm -13 <(echo "$before") <(ls "$out") | grep '_rec\.mp4$' | head -n 1 || true)
+  if [ -n "$mp4" ] && ! ls "$out" | grep -q "^${mp4%_rec.mp4}\.ts$" && e2e_status | grep -q '^已停止 '; then break; fi
+  sleep 0.5
+done
+echo "  status: $(e2e_status)"
+[ -n "$mp4" ] || fail "no MP4 appeared in $out"
+echo "== the recording =="
+echo "  $out/$mp4"
+ffprobe -v error -show_entries format=duration:stream=codec_type,codec_name,width,height \
+  -of default=noprint_wrappers=1 "$out/$mp4" | sed 's/^/  /'
+e2e_click 'id=2 class="Button"'
+echo "Screenshot of the bar while recording: $e2e_shots/run_recording.png"

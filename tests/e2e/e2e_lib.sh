@@ -27,7 +27,12 @@ trap e2e_cleanup EXIT
 e2e_start_display() {
   start_virtual_display
   e2e_xvfb=$xvfb_pid
-  # Same prefix as the wrapper picks for this tree's programs, so wineserver -k finds it.
+  e2e_use_prefix
+}
+
+# The prefix the Wine wrapper picks for this tree's programs, so that files can be placed in
+# it and wineserver -k finds the test's programs.
+e2e_use_prefix() {
   if file -b "$e2e_bin/Quorlin.exe" | grep -q x86-64; then
     export WINEPREFIX=$e2e_repo/build/wineprefix64
   else
@@ -89,6 +94,7 @@ e2e_unix_path() {
 # e2e_install_encoder PROGRAM.exe: the program the bar runs as its encoder, in the
 # Windows folder where the start-up check and the system look for it.
 e2e_install_encoder() {
+  [ -d "$WINEPREFIX/drive_c/windows" ] || e2e_windows >/dev/null  # the wrapper makes the prefix
   cp "$1" "$WINEPREFIX/drive_c/windows/quorlind.exe"
 }
 
