@@ -233,6 +233,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(EncoderRunFault, ConsecutiveStartStopRunsLeaveNothingBehind) {
   const int runs = 200;
   const ResourceCounts before = CountResources();
+  ASSERT_GT(before.handles, 0);
+  ASSERT_GT(before.threads, 0);
   for (int i = 0; i < runs; ++i) {
     ReportCollector collector;
     EncoderRun run;
