@@ -2,6 +2,7 @@
 // the stand-in's helper and checks the file with ffprobe): the program's own capture command
 // (file mode, system sound, 640x360) records the virtual display for about four seconds, a
 // stop request ends it, and the program's own copy command turns it into an MP4.
+// A red window covers the top-left quarter of the screen meanwhile.
 // Prints "mp4 <unix path>" and "seconds <first progress to stop request>".
 #include <windows.h>
 
@@ -50,6 +51,21 @@ void ClearCaptureArea() {
   RegCloseKey(key);
 }
 
+// Something to record: a red window over the top-left quarter of the screen.
+HWND ShowRedWindow() {
+  WNDCLASSW window_class = {};
+  window_class.lpfnWndProc = DefWindowProcW;
+  window_class.hInstance = GetModuleHandleW(nullptr);
+  window_class.hbrBackground = CreateSolidBrush(RGB(255, 0, 0));
+  window_class.lpszClassName = L"QuorlinRecordingTarget";
+  RegisterClassW(&window_class);
+  HWND window = CreateWindowExW(WS_EX_TOPMOST, window_class.lpszClassName, L"target", WS_POPUP | WS_VISIBLE, 0, 0,
+                                GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, nullptr,
+                                nullptr, window_class.hInstance, nullptr);
+  UpdateWindow(window);
+  return window;
+}
+
 }  // namespace
 
 int main() {
@@ -59,6 +75,7 @@ int main() {
     return Fail("cannot put quorlind.exe into the Windows folder");
   }
   ClearCaptureArea();  // the whole screen
+  HWND target = ShowRedWindow();
 
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
@@ -105,6 +122,7 @@ int main() {
     return Fail("the copy run did not end with exit code 0");
   }
 
+  DestroyWindow(target);
   std::printf("mp4 %s\n", UnixPath(final_file).c_str());
   std::printf("seconds %.3f\n", std::chrono::duration<double>(stop_request - first_progress).count());
   return 0;

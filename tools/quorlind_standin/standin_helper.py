@@ -116,6 +116,7 @@ class Session(socketserver.StreamRequestHandler):
         area = tuple(int(v) for v in fields["area"].split()) if "area" in fields else None
         argv = ffmpeg_arguments(fields.get("command", ""), display, prefix, area)
         env = dict(os.environ, DISPLAY=display)
+        print("run: %s" % " ".join(argv), file=sys.stderr, flush=True)
         lock = threading.Lock()
 
         def send(kind, data):
