@@ -109,8 +109,10 @@ int main() {
   capture.stop_requested = 1;
   auto reports = collector.WaitForFinal(30000);
   if (reports.empty() || reports.back().kind != RUN_STOPPED) return Fail("the capture run did not end stopped");
-  std::printf("stopped %.2f s after the request\n",
-              std::chrono::duration<double>(Clock::now() - stop_request).count());
+  const double stop_seconds = std::chrono::duration<double>(Clock::now() - stop_request).count();
+  std::printf("stopped %.2f s after the request\n", stop_seconds);
+  // Within the grace period: the encoder quit on "q" and was not terminated.
+  if (stop_seconds * 1000 >= kQuitGraceMilliseconds) return Fail("the encoder did not quit when asked");
 
   EncoderRun copy;
   collector.Attach(&copy, kWmRemuxEvent);
