@@ -1,11 +1,27 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
+#include <cstdint>
+
 #include "resource_counts.h"
 
+namespace {
+
+// Handles are multiples of 4; a valid one has handle information. (Wine's
+// GetProcessHandleCount answers 0, so the handle values are probed instead.)
+long CountHandles() {
+  long count = 0;
+  for (uintptr_t value = 4; value < 0x20000; value += 4) {
+    DWORD flags = 0;
+    if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) ++count;
+  }
+  return count;
+}
+
+}  // namespace
+
 ResourceCounts CountResources() {
-  DWORD handles = 0;
-  GetProcessHandleCount(GetCurrentProcess(), &handles);
+  const long handles = CountHandles();
   long threads = 0;
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
   if (snapshot != INVALID_HANDLE_VALUE) {
@@ -16,5 +32,5 @@ ResourceCounts CountResources() {
     }
     CloseHandle(snapshot);
   }
-  return {static_cast<long>(handles), threads};
+  return {handles, threads};
 }
