@@ -50,9 +50,8 @@ std::string BuildOutputArguments(const std::string& output, int32_t keyframe_opt
   return QuotedValue(output);
 }
 
-std::string BuildCaptureCommand(const std::string& output, const char* audio_device, int32_t frame_rate,
-                                int32_t width, int32_t height, int32_t video_bitrate, int32_t audio_bitrate,
-                                int32_t keyframe_option) {
+std::string BuildCaptureCommand(const std::string& output, const char* audio_device, int32_t frame_rate, int32_t width,
+                                int32_t height, int32_t video_bitrate, int32_t audio_bitrate, int32_t keyframe_option) {
   if (frame_rate < 1) frame_rate = 25;
   const std::string rate = std::to_string(frame_rate);
 

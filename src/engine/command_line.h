@@ -8,9 +8,8 @@
 // `audio_device` nullptr: no sound. `frame_rate` below 1 means 25. A width or height of 0 or
 // less leaves the captured size; a bitrate of 0 or less leaves the encoder's default.
 // `keyframe_option` 1 (exactly) adds the short key-frame interval for live streams.
-std::string BuildCaptureCommand(const std::string& output, const char* audio_device, int32_t frame_rate,
-                                int32_t width, int32_t height, int32_t video_bitrate, int32_t audio_bitrate,
-                                int32_t keyframe_option);
+std::string BuildCaptureCommand(const std::string& output, const char* audio_device, int32_t frame_rate, int32_t width,
+                                int32_t height, int32_t video_bitrate, int32_t audio_bitrate, int32_t keyframe_option);
 
 // The output part of the capture command: container chosen from the address or file name.
 std::string BuildOutputArguments(const std::string& output, int32_t keyframe_option);

@@ -33,9 +33,9 @@ void ReadEncoderOutput(EncoderRun* run);
 struct EncoderRun {
   platform::PipeHandle read_pipe = platform::kNoPipe;   // output pipe, read by the reader
   platform::PipeHandle write_pipe = platform::kNoPipe;  // the encoder's standard output and error
-  std::atomic<int32_t> finished{0};        // written by the launcher only; ends the reader's loop
-  std::atomic<int32_t> stop_requested{0};  // written by the owner only
-  std::string command_line;                // ANSI
+  std::atomic<int32_t> finished{0};                     // written by the launcher only; ends the reader's loop
+  std::atomic<int32_t> stop_requested{0};               // written by the owner only
+  std::string command_line;                             // ANSI
   RunThreadRoutine reader = ReadEncoderOutput;
   unsigned notify_message = 0;  // kWmEncoderEvent or kWmRemuxEvent; 0 posts nothing
   void* notify_window = nullptr;

@@ -135,8 +135,7 @@ unsigned __stdcall ThreadEntry(void* start_pointer) {
 // The C runtime's thread start, so that the runtime's per-thread data is set up and released.
 HANDLE Start(ThreadRoutine routine, void* argument, bool suspended) {
   auto* start = new ThreadStart{routine, argument};
-  const uintptr_t handle =
-      _beginthreadex(nullptr, 0, ThreadEntry, start, suspended ? CREATE_SUSPENDED : 0, nullptr);
+  const uintptr_t handle = _beginthreadex(nullptr, 0, ThreadEntry, start, suspended ? CREATE_SUSPENDED : 0, nullptr);
   if (handle == 0) {
     delete start;
     return nullptr;

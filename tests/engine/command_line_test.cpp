@@ -15,7 +15,8 @@ TEST(CaptureCommand, WorkedExampleIsByteExact) {
 }
 
 TEST(CaptureCommand, OmitsWhatIsNotSet) {
-  const std::string head = "quorlind.exe -y -rtbufsize 100M -framerate 25 -f dshow -i video=\"screen-capture-recorder\"";
+  const std::string head =
+      "quorlind.exe -y -rtbufsize 100M -framerate 25 -f dshow -i video=\"screen-capture-recorder\"";
   const std::string middle = " -pix_fmt yuv420p -vcodec libx264 -r 25 -threads 0 -preset veryfast ";
   struct Case {
     int32_t frame_rate, width, height, video_bitrate, audio_bitrate;
@@ -31,8 +32,8 @@ TEST(CaptureCommand, OmitsWhatIsNotSet) {
       {25, 1280, 720, 0, 0, "Mic", head + ":audio=\"Mic\" -acodec aac" + middle + " -s 1280x720  -f mpegts  \"a.ts\""},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(c.expected,
-              BuildCaptureCommand("a.ts", c.audio, c.frame_rate, c.width, c.height, c.video_bitrate, c.audio_bitrate, 0));
+    EXPECT_EQ(c.expected, BuildCaptureCommand("a.ts", c.audio, c.frame_rate, c.width, c.height, c.video_bitrate,
+                                              c.audio_bitrate, 0));
   }
   EXPECT_NE(std::string::npos, BuildCaptureCommand("a.ts", nullptr, 30, 0, 0, 0, 0, 0).find("-framerate 30 "));
   EXPECT_NE(std::string::npos, BuildCaptureCommand("a.ts", nullptr, 30, 0, 0, 0, 0, 0).find("-r 30 "));
@@ -67,11 +68,11 @@ TEST(RemuxCommand, CopiesBothStreams) {
 // escapes, must reach the encoder as one argument and unchanged, never as extra options.
 TEST(QuotedValues, NeverBreakOutOfTheirQuotes) {
   const std::string values[] = {
-      "Mic\" -f null -i \"x",        // a quote that would end the argument
-      "Mic\\",                       // a trailing backslash that would swallow the closing quote
-      "a\\\\\"b",                    // backslashes right before a quote
-      "D:\\Rec\\\xB1\x5C.ts",        // a code page 936 character whose second byte is a backslash
-      "\xC2\xBC\xCF\xF1\\",          // Chinese text and a real trailing backslash
+      "Mic\" -f null -i \"x",  // a quote that would end the argument
+      "Mic\\",                 // a trailing backslash that would swallow the closing quote
+      "a\\\\\"b",              // backslashes right before a quote
+      "D:\\Rec\\\xB1\x5C.ts",  // a code page 936 character whose second byte is a backslash
+      "\xC2\xBC\xCF\xF1\\",    // Chinese text and a real trailing backslash
   };
   for (const std::string& value : values) {
     const std::vector<std::string> remux = platform::SplitCommandLine(BuildRemuxCommand(value, "out.mp4"));
@@ -98,12 +99,9 @@ TEST(SplitCommandLine, FollowsTheRuntimeRules) {
     const char* line;
     std::vector<std::string> expected;
   } cases[] = {
-      {"a  b\tc", {"a", "b", "c"}},
-      {"x \"\" y", {"x", "", "y"}},
-      {"\"a b\"c d", {"a bc", "d"}},
-      {"a\\b \\\\\"x y\"", {"a\\b", "\\x y"}},
-      {"a\\\"b", {"a\"b"}},
-      {"trail\\\\", {"trail\\\\"}},
+      {"a  b\tc", {"a", "b", "c"}},  {"x \"\" y", {"x", "", "y"}},
+      {"\"a b\"c d", {"a bc", "d"}}, {"a\\b \\\\\"x y\"", {"a\\b", "\\x y"}},
+      {"a\\\"b", {"a\"b"}},          {"trail\\\\", {"trail\\\\"}},
   };
   for (const Case& c : cases) EXPECT_EQ(c.expected, platform::SplitCommandLine(c.line)) << c.line;
 }

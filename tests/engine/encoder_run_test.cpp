@@ -61,9 +61,9 @@ std::vector<ReceivedReport> RunToEnd(const std::string& command, unsigned messag
 }
 
 TEST(EncoderRun, ReportsEachProgressTimeInOrder) {
-  const auto reports = RunToEnd(FakeEncoderCommand(
-      "--every 200 --say \"frame=  25 fps=0.0 size=  256kB time=00:00:01.00 bitrate= 100kbits/s\\r\""
-      " --say \"frame=  50 fps=25 size=  512kB time=00:00:02.00 bitrate= 100kbits/s\\r\""));
+  const auto reports = RunToEnd(
+      FakeEncoderCommand("--every 200 --say \"frame=  25 fps=0.0 size=  256kB time=00:00:01.00 bitrate= 100kbits/s\\r\""
+                         " --say \"frame=  50 fps=25 size=  512kB time=00:00:02.00 bitrate= 100kbits/s\\r\""));
   EXPECT_EQ((std::vector<int32_t>{RUN_STARTING, RUN_PROGRESS, RUN_PROGRESS, RUN_PROGRESS, RUN_EXITED}), Kinds(reports));
   EXPECT_EQ((std::vector<std::string>{"00:00:01.00", "00:00:02.00"}), ProgressTimes(reports));
   ASSERT_GE(reports.size(), 2u);
@@ -73,12 +73,12 @@ TEST(EncoderRun, ReportsEachProgressTimeInOrder) {
 
 // Each poll's chunk is scanned once for its first complete time.
 TEST(EncoderRun, ScansEachChunkByTheProgressRules) {
-  const auto reports = RunToEnd(FakeEncoderCommand(
-      "--every 250 --stderr"
-      " --say \"size=N/A time=N/A bitrate=N/A speed=N/A    \""
-      " --say \"frame=1 time=00:00:03.00 x\""
-      " --say \"time=00:00:04.00 a\\rtime=00:00:05.00 b\\r\""
-      " --say \"time=00:00:06.00 bitrate=2\""));
+  const auto reports =
+      RunToEnd(FakeEncoderCommand("--every 250 --stderr"
+                                  " --say \"size=N/A time=N/A bitrate=N/A speed=N/A    \""
+                                  " --say \"frame=1 time=00:00:03.00 x\""
+                                  " --say \"time=00:00:04.00 a\\rtime=00:00:05.00 b\\r\""
+                                  " --say \"time=00:00:06.00 bitrate=2\""));
   EXPECT_EQ((std::vector<std::string>{"00:00:04.00", "00:00:06.00"}), ProgressTimes(reports));
   EXPECT_EQ(RUN_EXITED, reports.back().kind);
 }
@@ -156,11 +156,10 @@ TEST(EncoderRun, CommandLineReachesTheEncoderUnchanged) {
   TempFolder folder;
   const std::string args_file = platform::WideToAnsi(folder.File("args.txt"));
   // Chinese text in the device name and the output path, in code page 936.
-  const std::string capture =
-      BuildCaptureCommand("D:\\\xC2\xBC\xCF\xF1\\20240305140709.ts", "\xC2\xF3\xBF\xCB\xB7\xE7 (USB)", 25, 1920,
-                          1080, 2000, 128, 0);
-  const std::string command = FakeEncoderCommand("--args-file \"" + args_file + "\" " +
-                                                 capture.substr(capture.find(' ') + 1));
+  const std::string capture = BuildCaptureCommand("D:\\\xC2\xBC\xCF\xF1\\20240305140709.ts",
+                                                  "\xC2\xF3\xBF\xCB\xB7\xE7 (USB)", 25, 1920, 1080, 2000, 128, 0);
+  const std::string command =
+      FakeEncoderCommand("--args-file \"" + args_file + "\" " + capture.substr(capture.find(' ') + 1));
   const auto reports = RunToEnd(command);
   ASSERT_FALSE(reports.empty());
   EXPECT_EQ(RUN_EXITED, reports.back().kind);
@@ -168,8 +167,9 @@ TEST(EncoderRun, CommandLineReachesTheEncoderUnchanged) {
   EXPECT_EQ(command, ReadFile(folder.File("args.txt")));
 #else
   // Natively the encoder gets an argument vector; the device list is one argument.
-  EXPECT_NE(std::string::npos,
-            ReadFile(folder.File("args.txt")).find(" video=screen-capture-recorder:audio=\xC2\xF3\xBF\xCB\xB7\xE7 (USB) "));
+  EXPECT_NE(
+      std::string::npos,
+      ReadFile(folder.File("args.txt")).find(" video=screen-capture-recorder:audio=\xC2\xF3\xBF\xCB\xB7\xE7 (USB) "));
 #endif
 }
 
@@ -187,8 +187,8 @@ TEST(EncoderRun, CopyRunCopiesTheRecording) {
 
 struct StopCase {
   const char* name;
-  const char* quit_mode;   // the fake's answer to "q"
-  bool stop_before_start;  // stop requested before the process exists
+  const char* quit_mode;            // the fake's answer to "q"
+  bool stop_before_start;           // stop requested before the process exists
   double min_seconds, max_seconds;  // from the stop request to RUN_STOPPED
 };
 
@@ -220,13 +220,12 @@ TEST_P(EncoderRunStop, EndsWithStoppedAfterAllProgress) {
   EXPECT_LE(seconds, c.max_seconds);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    StopPaths, EncoderRunStop,
-    ::testing::Values(StopCase{"ObeysQuit", "obey", false, 0.0, 2.0},
-                      StopCase{"IgnoresQuitAndIsTerminated", "ignore", false, 3.0, 6.0},
-                      StopCase{"StopBeforeTheProcessExists", "obey", true, 0.0, 2.5},
-                      StopCase{"StopBeforeStartIgnored", "ignore", true, 0.0, 6.0}),
-    [](const ::testing::TestParamInfo<StopCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(StopPaths, EncoderRunStop,
+                         ::testing::Values(StopCase{"ObeysQuit", "obey", false, 0.0, 2.0},
+                                           StopCase{"IgnoresQuitAndIsTerminated", "ignore", false, 3.0, 6.0},
+                                           StopCase{"StopBeforeTheProcessExists", "obey", true, 0.0, 2.5},
+                                           StopCase{"StopBeforeStartIgnored", "ignore", true, 0.0, 6.0}),
+                         [](const ::testing::TestParamInfo<StopCase>& info) { return std::string(info.param.name); });
 
 // One run started and stopped at a moment chosen by `i`: before the process exists, right
 // after the start, after RUN_STARTING, or while the encoder writes progress. Returns how

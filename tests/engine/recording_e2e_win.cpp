@@ -41,8 +41,8 @@ std::string UnixPath(const std::wstring& path) {
 
 void ClearCaptureArea() {
   HKEY key = nullptr;
-  if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\screen-capture-recorder\\", 0, nullptr, 0,
-                      KEY_READ | KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\screen-capture-recorder\\", 0, nullptr, 0, KEY_READ | KEY_WRITE,
+                      nullptr, &key, nullptr) != ERROR_SUCCESS) {
     return;
   }
   for (const wchar_t* name : {L"start_x", L"start_y", L"capture_height", L"capture_width"}) {
@@ -60,8 +60,8 @@ HWND ShowRedWindow() {
   window_class.lpszClassName = L"QuorlinRecordingTarget";
   RegisterClassW(&window_class);
   HWND window = CreateWindowExW(WS_EX_TOPMOST, window_class.lpszClassName, L"target", WS_POPUP | WS_VISIBLE, 0, 0,
-                                GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, nullptr,
-                                nullptr, window_class.hInstance, nullptr);
+                                GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, nullptr, nullptr,
+                                window_class.hInstance, nullptr);
   UpdateWindow(window);
   return window;
 }

@@ -15,8 +15,8 @@ struct ReportCollector::Impl {
       MSG msg;
       while (PeekMessageW(&msg, window, 0, 0, PM_REMOVE)) {
         std::unique_ptr<RunEvent> report = AdoptRunEvent(msg.lParam);
-        reports.push_back({msg.message, reinterpret_cast<EncoderRun*>(msg.wParam), report->kind, report->value,
-                           report->text});
+        reports.push_back(
+            {msg.message, reinterpret_cast<EncoderRun*>(msg.wParam), report->kind, report->value, report->text});
         return true;
       }
       const DWORD now = GetTickCount();

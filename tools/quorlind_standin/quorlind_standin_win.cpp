@@ -94,9 +94,9 @@ int wmain() {
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   const std::string port = Environment(L"QUORLIN_STANDIN_PORT");
   address.sin_port = htons(port.empty() ? kDefaultPort : static_cast<unsigned short>(std::atoi(port.c_str())));
-  if (connection == INVALID_SOCKET ||
-      connect(connection, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-    WriteTo(STD_ERROR_HANDLE, "quorlind stand-in: the recording helper is not running (tools/quorlind_standin/start-helper.sh)\n");
+  if (connection == INVALID_SOCKET || connect(connection, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    WriteTo(STD_ERROR_HANDLE,
+            "quorlind stand-in: the recording helper is not running (tools/quorlind_standin/start-helper.sh)\n");
     return 1;
   }
 
@@ -121,7 +121,8 @@ int wmain() {
     if (head[0] == 'E') WriteTo(STD_ERROR_HANDLE, data);
     if (head[0] == 'X' && length == 4) {
       const auto* bytes = reinterpret_cast<const unsigned char*>(data.data());
-      const uint32_t code = (uint32_t{bytes[0]} << 24) | (uint32_t{bytes[1]} << 16) | (uint32_t{bytes[2]} << 8) | bytes[3];
+      const uint32_t code =
+          (uint32_t{bytes[0]} << 24) | (uint32_t{bytes[1]} << 16) | (uint32_t{bytes[2]} << 8) | bytes[3];
       closesocket(connection);
       ExitProcess(code);  // the standard input forwarder may still wait in its read
     }
