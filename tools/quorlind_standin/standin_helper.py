@@ -11,6 +11,7 @@ stand-in go to ffmpeg's standard input, and ffmpeg is killed when the stand-in g
 import os
 import re
 import shutil
+import signal
 import socket
 import socketserver
 import struct
@@ -19,6 +20,8 @@ import sys
 import threading
 
 DESKTOP_DEVICE = "screen-capture-recorder"
+running = set()  # the ffmpeg processes of open sessions, killed when the helper is stopped
+running_lock = threading.Lock()
 
 
 def split_command_line(line):
@@ -135,6 +138,9 @@ class Session(socketserver.StreamRequestHandler):
             send(b"X", struct.pack(">i", 1))
             return
 
+        with running_lock:
+            running.add(ffmpeg)
+
         def relay(stream, kind):
             for chunk in iter(lambda: stream.read1(65536), b""):
                 send(kind, chunk)
@@ -159,6 +165,8 @@ class Session(socketserver.StreamRequestHandler):
         for thread in relays:
             thread.join()
         code = ffmpeg.wait()
+        with running_lock:
+            running.discard(ffmpeg)
         send(b"X", struct.pack(">i", code if code >= 0 else 1))
 
 
@@ -167,8 +175,17 @@ class Server(socketserver.ThreadingTCPServer):
     allow_reuse_address = True
 
 
+def stop(_signal, _frame):
+    with running_lock:
+        for process in running:
+            process.kill()
+    os._exit(0)
+
+
 def main():
     port = int(sys.argv[1]) if len(sys.argv) > 1 else 47815
+    signal.signal(signal.SIGTERM, stop)
+    signal.signal(signal.SIGINT, stop)
     with Server(("127.0.0.1", port), Session) as server:
         server.serve_forever()
 
