@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up this machine (when needed) and runs every test:
 #   1. native build: the portable rules and tools, with GoogleTest;
-#   2. the same native tests under AddressSanitizer and UndefinedBehaviorSanitizer;
+#   2. the same native tests under AddressSanitizer and UndefinedBehaviorSanitizer, and the
+#      engine's tests under ThreadSanitizer;
 #   3. the Windows build for i686 (what we ship) and, where this machine runs 32-bit Wine,
 #      its tests under Wine; elsewhere the x86_64 build of the same sources runs them under
 #      64-bit Wine. Wine tests include end-to-end runs of the real program on a virtual display.
@@ -48,6 +49,12 @@ echo "== build: native with sanitizers =="
 configure_and_build "$repo/build/native-asan" -DQUORLIN_SANITIZE=ON
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_ctest native-asan "$repo/build/native-asan"
 
+# The encoder runner's threads under ThreadSanitizer; only the engine tests, the rest of the
+# suite has no threads of its own.
+echo "== build: native with ThreadSanitizer (engine) =="
+configure_and_build "$repo/build/native-tsan" -DQUORLIN_TSAN=ON
+TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" run_ctest native-tsan "$repo/build/native-tsan" -R '^engine_'
+
 echo "== build: win32 (i686) =="
 configure_and_build "$repo/build/win32" $(toolchain_for win32)
 file "$repo/build/win32/bin/Quorlin.exe"
@@ -61,7 +68,7 @@ if [ "$kind" = win64 ]; then
 fi
 run_ctest "$kind under Wine" "$repo/build/$kind"
 
-echo "Test programs in native, native-asan, win32 and $kind under Wine:"
+echo "Test programs in native, native-asan, native-tsan (engine), win32 and $kind under Wine:"
 echo "tests: $total_passed passed, $total_failed failed"
 if [ ${#failed[@]} -gt 0 ]; then
   echo "FAILED: ${failed[*]}"

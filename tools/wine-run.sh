@@ -65,6 +65,10 @@ mkdir -p "$(dirname "$WINEPREFIX")"
   fi
 ) 9>"$WINEPREFIX.lock"
 
+# A wineserver started by the program itself would inherit its standard output and hold it
+# open until every Wine program of the prefix has ended, so ctest would wait for that too.
+wineserver -p3 </dev/null >/dev/null 2>&1 || true
+
 set +e
 "$loader" "$@"
 status=$?

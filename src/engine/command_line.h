@@ -1,12 +1,24 @@
 #pragma once
-// The encoder's command lines: the capture run (screen and sound into a file or a live
-// stream) and the copy run (transport stream into the final file). All texts are ANSI
-// (code page 936) bytes, inserted verbatim.
+// The encoder's command lines: the capture command (desktop and optional sound device into a
+// transport stream file or a live address) and the copy command that turns a finished
+// recording into the final file. All texts are ANSI (code page 936) bytes.
 #include <cstdint>
 #include <string>
 
-// audio_device: nullptr records no sound.
+// `audio_device` nullptr: no sound. `frame_rate` below 1 means 25. A width or height of 0 or
+// less leaves the captured size; a bitrate of 0 or less leaves the encoder's default.
+// `keyframe_option` 1 (exactly) adds the short key-frame interval for live streams.
 std::string BuildCaptureCommand(const std::string& output, const char* audio_device, int32_t frame_rate, int32_t width,
                                 int32_t height, int32_t video_bitrate, int32_t audio_bitrate, int32_t keyframe_option);
+
+// The output part of the capture command: container chosen from the address or file name.
 std::string BuildOutputArguments(const std::string& output, int32_t keyframe_option);
+
+// Copies both streams of `recording_file` into `final_file` without re-encoding.
 std::string BuildRemuxCommand(const std::string& recording_file, const std::string& final_file);
+
+// A value as it goes between double quotes, such that the encoder's argument parser gives
+// back exactly the value: a double quote inside it, or backslashes before one or at its end,
+// are escaped; every other byte stays as it is. Code page 936 trail bytes are never taken
+// for backslashes.
+std::string QuotedValue(const std::string& value);

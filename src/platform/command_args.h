@@ -1,0 +1,14 @@
+#pragma once
+// Splits a Windows command line into arguments the way the C runtime does (blanks separate
+// arguments outside double quotes; 2n backslashes before a quote give n backslashes and a
+// quote that opens or closes, 2n+1 give n backslashes and a literal quote). Used where a
+// command line must become an argument vector (POSIX process start). Code page 936 double
+// bytes are kept whole.
+#include <string>
+#include <vector>
+
+namespace platform {
+
+std::vector<std::string> SplitCommandLine(const std::string& command_line);
+
+}  // namespace platform
