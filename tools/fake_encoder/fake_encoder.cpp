@@ -6,7 +6,7 @@
 // Prints each TEXT (escapes \n \r \\) as one write, MS milliseconds apart (100), N times
 // over (1; 0 = until stopped), each padded with '.' to BYTES; then exits with CODE (0).
 // "q" on standard input ends it at once with code 0 (obey), never (ignore), or after MS.
-// --args-file writes its own command line to PATH. A copy command ("-c:v copy", "-i" INPUT,
+// --args-file appends its own command line to PATH, one line per run. A copy command ("-c:v copy", "-i" INPUT,
 // OUTPUT last) copies INPUT to OUTPUT. Options may also come from $QUORLIN_FAKE_ENCODER, so
 // that it can run under the encoder's name with the program's own command lines.
 #include <atomic>
@@ -119,9 +119,11 @@ int main(int argc, char** argv) {
   Script script;
   ParseOptions(args, &script);
   if (!script.args_file.empty()) {
-    std::ofstream(script.args_file, std::ios::binary) << OwnCommandLine(argc, argv);
+    // One line per run, so that a log shows every run the program started.
+    std::ofstream(script.args_file, std::ios::binary | std::ios::app) << OwnCommandLine(argc, argv) << '\n';
   }
-  const int copy_result = CopyCommand(args);
+  // A copy command's output is its own last argument, before any options from the environment.
+  const int copy_result = CopyCommand(std::vector<std::string>(argv + 1, argv + argc));
   if (copy_result >= 0) return copy_result;
 
   std::thread(WatchStdin, script.quit_delay_ms).detach();
