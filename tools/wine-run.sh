@@ -48,20 +48,19 @@ if [ -z "${DISPLAY:-}" ]; then start_virtual_display; fi
 mkdir -p "$(dirname "$WINEPREFIX")"
 (
   flock 9
-  if [ ! -f "$WINEPREFIX/.quorlin-ready" ]; then
+  if [ ! -f "$WINEPREFIX/.quorlin-ready-2" ]; then
     "$loader" wineboot -i >/dev/null 2>&1
     key='HKCU\Software\Wine\Fonts\Replacements'
     for face in 宋体 SimSun 新宋体 NSimSun 微软雅黑 "Microsoft YaHei" 黑体 SimHei; do
       "$loader" reg add "$key" /v "$face" /t REG_SZ /d "WenQuanYi Zen Hei" /f >/dev/null 2>&1
     done
-    # Wine draws captions and frames itself (the virtual display has no window manager),
-    # and smooths text as a desktop does.
-    "$loader" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
-    "$loader" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
+    # Text is smoothed as on a desktop. (Unmanaged windows, which would show captions on a
+    # display without a window manager, stack top-most popups wrongly, so they stay managed.)
+    "$loader" reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f >/dev/null 2>&1 || true
     "$loader" reg add 'HKCU\Control Panel\Desktop' /v FontSmoothing /t REG_SZ /d 2 /f >/dev/null 2>&1
     "$loader" reg add 'HKCU\Control Panel\Desktop' /v FontSmoothingType /t REG_DWORD /d 2 /f >/dev/null 2>&1
     wineserver -w
-    touch "$WINEPREFIX/.quorlin-ready"
+    touch "$WINEPREFIX/.quorlin-ready-2"
   fi
 ) 9>"$WINEPREFIX.lock"
 

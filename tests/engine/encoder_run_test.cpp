@@ -164,7 +164,7 @@ TEST(EncoderRun, CommandLineReachesTheEncoderUnchanged) {
   ASSERT_FALSE(reports.empty());
   EXPECT_EQ(RUN_EXITED, reports.back().kind);
 #ifdef _WIN32
-  EXPECT_EQ(command, ReadFile(folder.File("args.txt")));
+  EXPECT_EQ(command + "\n", ReadFile(folder.File("args.txt")));  // one line per run
 #else
   // Natively the encoder gets an argument vector; the device list is one argument.
   EXPECT_NE(
