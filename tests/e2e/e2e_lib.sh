@@ -52,17 +52,25 @@ e2e_windows() {
   "$e2e_repo/tools/wine-run.sh" "$e2e_bin/wininspect.exe" 2>/dev/null
 }
 
+# e2e_until SECONDS COMMAND...: true once COMMAND succeeds, polled until the time is up.
+e2e_until() {
+  local deadline=$((SECONDS + $1))
+  shift
+  while [ $SECONDS -lt $deadline ]; do
+    if "$@"; then return 0; fi
+    sleep 0.2
+  done
+  return 1
+}
+
+e2e_listing_has() { e2e_windows | grep -q -- "$1"; }
+
 # e2e_wait_for PATTERN [SECONDS]: waits until a line of the window listing matches.
 e2e_wait_for() {
-  local pattern=$1 seconds=${2:-90}
-  local deadline=$((SECONDS + seconds))
-  while [ $SECONDS -lt $deadline ]; do
-    if e2e_windows | grep -q -- "$pattern"; then return 0; fi
-    sleep 0.5
-  done
+  e2e_until "${2:-90}" e2e_listing_has "$1" && return 0
   echo "--- windows on the display:" >&2
   e2e_windows >&2 || true
-  fail "no window line matching: $pattern (after ${seconds}s)"
+  fail "no window line matching: $1 (after ${2:-90}s)"
 }
 
 # e2e_click PATTERN: clicks the middle of the first window or control whose listing line
@@ -103,15 +111,12 @@ e2e_status() {
   e2e_windows | sed -n 's/.* id=1002 class="Static" text="\([^"]*\)".*/\1/p' | head -n 1
 }
 
+e2e_status_matches() { e2e_status | grep -Eq -- "$1"; }
+
 # e2e_wait_status PATTERN [SECONDS]: waits for the status line to match (grep -E).
 e2e_wait_status() {
-  local pattern=$1 seconds=${2:-60}
-  local deadline=$((SECONDS + seconds))
-  while [ $SECONDS -lt $deadline ]; do
-    if e2e_status | grep -Eq -- "$pattern"; then return 0; fi
-    sleep 0.2
-  done
-  fail "status never matched '$pattern'; it reads '$(e2e_status)'"
+  e2e_until "${2:-60}" e2e_status_matches "$1" ||
+    fail "status never matched '$1'; it reads '$(e2e_status)'"
 }
 
 # e2e_wait_text PREFIX [SECONDS]: waits (polling every 20 ms) for a window or control whose
@@ -126,13 +131,9 @@ e2e_screenshot() {
   echo "screenshot: $e2e_shots/$1.png"
 }
 
+e2e_process_gone() { ! kill -0 "$1" 2>/dev/null; }
+
 # e2e_wait_exit PID SECONDS: true when the process ends in time.
 e2e_wait_exit() {
-  local pid=$1 seconds=$2
-  local deadline=$((SECONDS + seconds))
-  while [ $SECONDS -lt $deadline ]; do
-    kill -0 "$pid" 2>/dev/null || return 0
-    sleep 0.2
-  done
-  return 1
+  e2e_until "$2" e2e_process_gone "$1"
 }
