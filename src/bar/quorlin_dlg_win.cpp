@@ -345,9 +345,17 @@ void CQuorlinDlg::SetStartButtonBitmap(const std::wstring& skin_file) {
 
 void CQuorlinDlg::SetStartButtonToolTip(const std::wstring& text) { m_btnStart.SetToolTipText(text.c_str()); }
 
-void CQuorlinDlg::EnableStartButton(bool enable) { EnableWindow(m_btnStart.m_hWnd, enable); }
+void CQuorlinDlg::EnableStartButton(bool enable) { EnableControl(m_btnStart.m_hWnd, enable); }
 
-void CQuorlinDlg::EnableAreaButton(bool enable) { EnableWindow(m_btnArea.m_hWnd, enable); }
+void CQuorlinDlg::EnableAreaButton(bool enable) { EnableControl(m_btnArea.m_hWnd, enable); }
+
+void CQuorlinDlg::EnableControl(HWND control, bool enable) {
+  // Disabling the control that has the keyboard focus would leave the bar without one, and
+  // keys would then reach it only as system keys: Escape would no longer close it. The focus
+  // moves on to the next enabled control first, as the dialog manager moves it for Tab.
+  if (!enable && GetFocus() == control) SendMessageW(m_hWnd, WM_NEXTDLGCTL, 0, FALSE);
+  EnableWindow(control, enable);
+}
 
 void CQuorlinDlg::RepaintStartButton() { InvalidateRect(m_btnStart.m_hWnd, nullptr, TRUE); }
 

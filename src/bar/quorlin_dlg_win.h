@@ -64,6 +64,7 @@ class CQuorlinDlg : public CDialog, public CDialogUtility, private RecordingBar 
   void LoadButtonBitmaps();
   std::wstring SkinFile(const wchar_t* name) const;
   BarRect WindowRect() const;
+  void EnableControl(HWND control, bool enable);
 
   // What the recording workflow asks of the bar.
   const SettingsRecord& Settings() override;
