@@ -25,13 +25,10 @@ bin=$repo/build/$kind/bin
 program=$bin/Quorlin.exe
 
 # The encoder: the stand-in, whose helper records the display this program runs on.
-export QUORLIN_STANDIN_RUNDIR=$repo/build/standin
-mkdir -p "$QUORLIN_STANDIN_RUNDIR"
 source "$repo/tests/e2e/e2e_lib.sh" "$repo/build/$kind"
-trap '"$repo/tools/quorlind_standin/start-helper.sh" stop; e2e_cleanup' EXIT
 
 if [ -n "${DISPLAY:-}" ]; then
-  "$repo/tools/quorlind_standin/start-helper.sh" start
+  e2e_start_standin 47815
   e2e_use_prefix
   e2e_install_encoder "$bin/standin/quorlind.exe"
   "$here/wine-run.sh" "$program"
@@ -39,7 +36,7 @@ if [ -n "${DISPLAY:-}" ]; then
 fi
 
 e2e_start_display
-"$repo/tools/quorlind_standin/start-helper.sh" start
+e2e_start_standin 47815
 out_win='C:\Quorlin recordings'
 out=$(e2e_unix_path "$out_win")
 mkdir -p "$out"

@@ -4,15 +4,12 @@
 source "$(dirname "$0")/e2e_lib.sh" "$1"
 e2e_start_display
 
-export QUORLIN_STANDIN_PORT=${QUORLIN_STANDIN_PORT:-47903}
-export QUORLIN_STANDIN_RUNDIR=$(mktemp -d)
-helper=$e2e_repo/tools/quorlind_standin/start-helper.sh
+e2e_start_standin 47903
 rtmp_dir=$QUORLIN_STANDIN_RUNDIR/rtmp
 rtmp_port=19391
 udp_port=19392
-"$helper" start
 "$e2e_repo/tools/rtmp-server.sh" start "$rtmp_dir" "$rtmp_port"
-trap '"$helper" stop; "$e2e_repo/tools/rtmp-server.sh" stop "$rtmp_dir"; rm -rf "$QUORLIN_STANDIN_RUNDIR"; e2e_cleanup' EXIT
+trap '"$e2e_repo/tools/rtmp-server.sh" stop "$rtmp_dir"; e2e_cleanup' EXIT
 
 out_win='C:\quorlin-live'
 out=$(e2e_unix_path "$out_win")

@@ -5,11 +5,7 @@
 source "$(dirname "$0")/e2e_lib.sh" "$1"
 e2e_start_display
 
-export QUORLIN_STANDIN_PORT=${QUORLIN_STANDIN_PORT:-47901}
-export QUORLIN_STANDIN_RUNDIR=$(mktemp -d)
-helper=$e2e_repo/tools/quorlind_standin/start-helper.sh
-"$helper" start
-trap '"$helper" stop; rm -rf "$QUORLIN_STANDIN_RUNDIR"; e2e_cleanup' EXIT
+e2e_start_standin 47901
 
 out_win='C:\quorlin-e2e'
 out=$(e2e_unix_path "$out_win")

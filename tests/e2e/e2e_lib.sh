@@ -15,13 +15,29 @@ fail() {
   exit 1
 }
 
+e2e_standin=""
+
 e2e_cleanup() {
+  if [ -n "$e2e_standin" ]; then
+    "$e2e_repo/tools/quorlind_standin/start-helper.sh" stop || true
+    rm -rf "$QUORLIN_STANDIN_RUNDIR"
+  fi
   for pid in "${e2e_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
   # Any program of this test still running goes with the test's Wine session.
   if [ -n "${WINEPREFIX:-}" ]; then wineserver -k 2>/dev/null || true; fi
   if [ -n "$e2e_xvfb" ]; then kill "$e2e_xvfb" 2>/dev/null || true; fi
 }
 trap e2e_cleanup EXIT
+
+# e2e_start_standin PORT: starts the encoder stand-in's helper (after the display, whose
+# screen it records) on that loopback port, with a private folder $QUORLIN_STANDIN_RUNDIR;
+# both go when the test ends.
+e2e_start_standin() {
+  export QUORLIN_STANDIN_PORT=${QUORLIN_STANDIN_PORT:-$1}
+  export QUORLIN_STANDIN_RUNDIR=$(mktemp -d)
+  e2e_standin=1
+  "$e2e_repo/tools/quorlind_standin/start-helper.sh" start
+}
 
 # A private virtual display for this test.
 e2e_start_display() {

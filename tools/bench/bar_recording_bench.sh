@@ -19,11 +19,7 @@ record_seconds=${2:-60}
 source "$repo/tests/e2e/e2e_lib.sh" "$build"
 e2e_start_display
 
-export QUORLIN_STANDIN_PORT=${QUORLIN_STANDIN_PORT:-47931}
-export QUORLIN_STANDIN_RUNDIR=$(mktemp -d)
-helper=$repo/tools/quorlind_standin/start-helper.sh
-"$helper" start
-trap '"$helper" stop; rm -rf "$QUORLIN_STANDIN_RUNDIR"; e2e_cleanup' EXIT
+e2e_start_standin 47931
 helper_pid=$(cat "$QUORLIN_STANDIN_RUNDIR/quorlin-standin-helper-$QUORLIN_STANDIN_PORT.pid")
 
 out_win='C:\quorlin-bench'
