@@ -1,0 +1,484 @@
+#include "capture_devices/core/output_pin.h"
+
+#include <mmsystem.h>
+#include <vfwmsgs.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <cwchar>
+
+#include "capture_devices/core/enumerators.h"
+#include "capture_devices/core/source_filter.h"
+#include "capture_devices/rules/frame_schedule.h"
+#include "capture_devices/rules/pcm.h"
+
+namespace capture {
+namespace {
+
+constexpr REFERENCE_TIME kDefaultFrameInterval = 400000;  // 25 frames per second
+constexpr REFERENCE_TIME kSoundChunk = 200000;            // 20 ms of sound per sample
+constexpr long kVideoBuffers = 4;
+constexpr long kSoundBuffers = 25;
+
+long SoundChunkBytes() { return static_cast<long>(kSampleRate * kSoundChunk / 10000000) * kBytesPerFrame; }
+
+// Time in 100-ns units on the performance counter.
+class Stopwatch {
+ public:
+  Stopwatch() {
+    QueryPerformanceFrequency(&m_freq);
+    QueryPerformanceCounter(&m_start);
+  }
+  REFERENCE_TIME Elapsed() const {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    const int64_t ticks = now.QuadPart - m_start.QuadPart;
+    return ticks / m_freq.QuadPart * 10000000 + ticks % m_freq.QuadPart * 10000000 / m_freq.QuadPart;
+  }
+
+ private:
+  LARGE_INTEGER m_freq, m_start;
+};
+
+}  // namespace
+
+COutputPin::COutputPin(CSourceFilter& filter, CaptureStream& stream)
+    : m_filter(filter),
+      m_stream(stream),
+      m_hStopEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      m_hRunEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+  InitializeCriticalSection(&m_csSession);
+}
+
+COutputPin::~COutputPin() {
+  Deactivate();
+  CloseHandle(m_hStopEvent);
+  CloseHandle(m_hRunEvent);
+  DeleteCriticalSection(&m_csSession);
+}
+
+// ---- IUnknown ----
+
+STDMETHODIMP COutputPin::QueryInterface(REFIID riid, void** ppv) {
+  if (!ppv) return E_POINTER;
+  if (riid == IID_IUnknown || riid == IID_IPin) {
+    *ppv = static_cast<IPin*>(this);
+  } else if (riid == IID_IAMStreamConfig) {
+    *ppv = static_cast<IAMStreamConfig*>(this);
+  } else if (riid == IID_IKsPropertySet) {
+    *ppv = static_cast<IKsPropertySet*>(this);
+  } else {
+    *ppv = nullptr;
+    return E_NOINTERFACE;
+  }
+  AddRef();
+  return S_OK;
+}
+
+STDMETHODIMP_(ULONG) COutputPin::AddRef() { return m_filter.AddRef(); }
+STDMETHODIMP_(ULONG) COutputPin::Release() { return m_filter.Release(); }
+
+// ---- formats ----
+
+MediaType COutputPin::CurrentFormat() const {
+  if (!m_mtConnected.empty()) return m_mtConnected;
+  if (!m_mtChosen.empty()) return m_mtChosen;
+  return m_stream.Capabilities().front().type;
+}
+
+std::vector<MediaType> COutputPin::OfferedTypes() const {
+  if (!m_mtChosen.empty()) return {m_mtChosen};
+  std::vector<MediaType> types;
+  for (const StreamCaps& caps : m_stream.Capabilities()) types.push_back(caps.type);
+  return types;
+}
+
+MediaType COutputPin::Match(const AM_MEDIA_TYPE& mt) const {
+  for (const StreamCaps& caps : m_stream.Capabilities()) {
+    const AM_MEDIA_TYPE& own = caps.type.get();
+    if (mt.majortype != own.majortype || mt.subtype != own.subtype || mt.formattype != own.formattype) continue;
+    if (!m_stream.IsVideo()) {
+      if (mt.cbFormat >= sizeof(WAVEFORMATEX) && mt.pbFormat &&
+          std::equal(own.pbFormat, own.pbFormat + sizeof(WAVEFORMATEX) - sizeof(WORD), mt.pbFormat))
+        return caps.type;
+      continue;
+    }
+    const MediaType asked(mt);
+    const VIDEOINFOHEADER* want = asked.VideoInfo();
+    const VIDEOINFOHEADER* have = caps.type.VideoInfo();
+    if (!want || want->bmiHeader.biWidth != have->bmiHeader.biWidth ||
+        want->bmiHeader.biHeight != have->bmiHeader.biHeight ||
+        want->bmiHeader.biBitCount != have->bmiHeader.biBitCount)
+      continue;
+    REFERENCE_TIME interval = want->AvgTimePerFrame ? want->AvgTimePerFrame : have->AvgTimePerFrame;
+    if (interval < caps.video.MinFrameInterval || interval > caps.video.MaxFrameInterval) continue;
+    MediaType result = caps.type;
+    result.MutableVideoInfo()->AvgTimePerFrame = interval;
+    return result;
+  }
+  return MediaType();
+}
+
+long COutputPin::SampleSize() const {
+  return m_stream.IsVideo() ? static_cast<long>(CurrentFormat().get().lSampleSize) : SoundChunkBytes();
+}
+
+// ---- IPin ----
+
+STDMETHODIMP COutputPin::Connect(IPin* receive_pin, const AM_MEDIA_TYPE* mt) {
+  if (!receive_pin) return E_POINTER;
+  Lock lock(m_filter.lock());
+  if (m_pConnected) return VFW_E_ALREADY_CONNECTED;
+  if (m_filter.state() != State_Stopped) return VFW_E_NOT_STOPPED;
+  for (const MediaType& type : OfferedTypes()) {
+    if (mt) {
+      // A partly given type narrows the choice; GUID_NULL fields leave it open.
+      if ((mt->majortype != GUID_NULL && mt->majortype != type.get().majortype) ||
+          (mt->subtype != GUID_NULL && mt->subtype != type.get().subtype) ||
+          (mt->formattype != GUID_NULL && mt->formattype != type.get().formattype))
+        continue;
+      if (mt->formattype != GUID_NULL && mt->pbFormat && Match(*mt).empty()) continue;
+    }
+    const MediaType& candidate = (mt && mt->formattype != GUID_NULL && mt->pbFormat) ? Match(*mt) : type;
+    if (SUCCEEDED(TryConnection(receive_pin, candidate))) return S_OK;
+  }
+  return VFW_E_NO_ACCEPTABLE_TYPES;
+}
+
+HRESULT COutputPin::TryConnection(IPin* receive_pin, const MediaType& type) {
+  HRESULT hr = receive_pin->ReceiveConnection(this, &type.get());
+  if (FAILED(hr)) return hr;
+  m_pConnected = ComPtr<IPin>::Share(receive_pin);
+  m_mtConnected = type;
+  hr = receive_pin->QueryInterface(IID_IMemInputPin, m_pInput.ReceiveVoid());
+  if (SUCCEEDED(hr)) hr = DecideAllocator();
+  if (FAILED(hr)) {
+    receive_pin->Disconnect();
+    m_pInput.Reset();
+    m_pConnected.Reset();
+    m_mtConnected = MediaType();
+    return hr;
+  }
+  m_stream.FormatChosen(m_mtConnected);
+  return S_OK;
+}
+
+HRESULT COutputPin::DecideAllocator() {
+  ALLOCATOR_PROPERTIES wanted{};
+  m_pInput->GetAllocatorRequirements(&wanted);  // optional for the receiver
+  wanted.cBuffers = std::max(wanted.cBuffers, m_stream.IsVideo() ? kVideoBuffers : kSoundBuffers);
+  wanted.cbBuffer = std::max(wanted.cbBuffer, SampleSize());
+  wanted.cbAlign = std::max(wanted.cbAlign, 1L);
+
+  ComPtr<IMemAllocator> allocator;
+  if (SUCCEEDED(m_pInput->GetAllocator(allocator.Receive())) && TryAllocator(allocator.get(), wanted)) return S_OK;
+  if (SUCCEEDED(CoCreateInstance(CLSID_MemoryAllocator, nullptr, CLSCTX_INPROC_SERVER, IID_IMemAllocator,
+                                 allocator.ReceiveVoid())) &&
+      TryAllocator(allocator.get(), wanted))
+    return S_OK;
+  return VFW_E_NO_ALLOCATOR;
+}
+
+bool COutputPin::TryAllocator(IMemAllocator* allocator, const ALLOCATOR_PROPERTIES& wanted) {
+  ALLOCATOR_PROPERTIES wanted_copy = wanted, actual{};
+  if (FAILED(allocator->SetProperties(&wanted_copy, &actual)) || actual.cbBuffer < SampleSize()) return false;
+  if (FAILED(m_pInput->NotifyAllocator(allocator, FALSE))) return false;
+  m_pAllocator = ComPtr<IMemAllocator>::Share(allocator);
+  return true;
+}
+
+STDMETHODIMP COutputPin::ReceiveConnection(IPin*, const AM_MEDIA_TYPE*) { return E_UNEXPECTED; }
+
+STDMETHODIMP COutputPin::Disconnect() {
+  Lock lock(m_filter.lock());
+  if (m_filter.state() != State_Stopped) return VFW_E_NOT_STOPPED;
+  if (!m_pConnected) return S_FALSE;
+  m_pAllocator.Reset();
+  m_pInput.Reset();
+  m_pConnected.Reset();
+  m_mtConnected = MediaType();
+  return S_OK;
+}
+
+STDMETHODIMP COutputPin::ConnectedTo(IPin** pin) {
+  if (!pin) return E_POINTER;
+  Lock lock(m_filter.lock());
+  *pin = ComPtr<IPin>(m_pConnected).Detach();
+  return *pin ? S_OK : VFW_E_NOT_CONNECTED;
+}
+
+STDMETHODIMP COutputPin::ConnectionMediaType(AM_MEDIA_TYPE* mt) {
+  if (!mt) return E_POINTER;
+  Lock lock(m_filter.lock());
+  if (!m_pConnected) {
+    *mt = AM_MEDIA_TYPE{};
+    return VFW_E_NOT_CONNECTED;
+  }
+  return m_mtConnected.CopyTo(mt);
+}
+
+STDMETHODIMP COutputPin::QueryPinInfo(PIN_INFO* info) {
+  if (!info) return E_POINTER;
+  info->pFilter = &m_filter;
+  m_filter.AddRef();
+  info->dir = PINDIR_OUTPUT;
+  wcsncpy(info->achName, kName, MAX_PIN_NAME);
+  return S_OK;
+}
+
+STDMETHODIMP COutputPin::QueryDirection(PIN_DIRECTION* dir) {
+  if (!dir) return E_POINTER;
+  *dir = PINDIR_OUTPUT;
+  return S_OK;
+}
+
+STDMETHODIMP COutputPin::QueryId(LPWSTR* id) {
+  if (!id) return E_POINTER;
+  const size_t bytes = (wcslen(kName) + 1) * sizeof(wchar_t);
+  *id = static_cast<LPWSTR>(CoTaskMemAlloc(bytes));
+  if (!*id) return E_OUTOFMEMORY;
+  std::memcpy(*id, kName, bytes);
+  return S_OK;
+}
+
+STDMETHODIMP COutputPin::QueryAccept(const AM_MEDIA_TYPE* mt) {
+  if (!mt) return E_POINTER;
+  Lock lock(m_filter.lock());
+  return Match(*mt).empty() ? S_FALSE : S_OK;
+}
+
+STDMETHODIMP COutputPin::EnumMediaTypes(IEnumMediaTypes** types) {
+  Lock lock(m_filter.lock());
+  return NewMediaTypeEnumerator(OfferedTypes(), types);
+}
+
+STDMETHODIMP COutputPin::QueryInternalConnections(IPin**, ULONG*) { return E_NOTIMPL; }
+STDMETHODIMP COutputPin::EndOfStream() { return E_UNEXPECTED; }
+STDMETHODIMP COutputPin::BeginFlush() { return E_UNEXPECTED; }
+STDMETHODIMP COutputPin::EndFlush() { return E_UNEXPECTED; }
+STDMETHODIMP COutputPin::NewSegment(REFERENCE_TIME, REFERENCE_TIME, double) { return S_OK; }
+
+// ---- IAMStreamConfig ----
+
+STDMETHODIMP COutputPin::SetFormat(AM_MEDIA_TYPE* mt) {
+  Lock lock(m_filter.lock());
+  if (m_filter.state() != State_Stopped) return VFW_E_NOT_STOPPED;
+  if (!mt) {  // back to the default format
+    if (m_pConnected) return VFW_E_ALREADY_CONNECTED;
+    m_mtChosen = MediaType();
+    return S_OK;
+  }
+  const MediaType chosen = Match(*mt);
+  if (chosen.empty()) return VFW_E_INVALIDMEDIATYPE;
+  if (m_pConnected && !SameType(chosen.get(), m_mtConnected.get())) return VFW_E_ALREADY_CONNECTED;
+  m_mtChosen = chosen;
+  m_stream.FormatChosen(chosen);
+  return S_OK;
+}
+
+STDMETHODIMP COutputPin::GetFormat(AM_MEDIA_TYPE** mt) {
+  if (!mt) return E_POINTER;
+  Lock lock(m_filter.lock());
+  *mt = CurrentFormat().NewTaskCopy();
+  return *mt ? S_OK : E_OUTOFMEMORY;
+}
+
+STDMETHODIMP COutputPin::GetNumberOfCapabilities(int* count, int* size) {
+  if (!count || !size) return E_POINTER;
+  *count = static_cast<int>(m_stream.Capabilities().size());
+  *size = m_stream.IsVideo() ? sizeof(VIDEO_STREAM_CONFIG_CAPS) : sizeof(AUDIO_STREAM_CONFIG_CAPS);
+  return S_OK;
+}
+
+STDMETHODIMP COutputPin::GetStreamCaps(int index, AM_MEDIA_TYPE** mt, BYTE* caps) {
+  if (!mt || !caps) return E_POINTER;
+  const auto& all = m_stream.Capabilities();
+  if (index < 0 || static_cast<size_t>(index) >= all.size()) return S_FALSE;
+  *mt = all[index].type.NewTaskCopy();
+  if (!*mt) return E_OUTOFMEMORY;
+  if (m_stream.IsVideo())
+    std::memcpy(caps, &all[index].video, sizeof(VIDEO_STREAM_CONFIG_CAPS));
+  else
+    std::memcpy(caps, &all[index].audio, sizeof(AUDIO_STREAM_CONFIG_CAPS));
+  return S_OK;
+}
+
+// ---- IKsPropertySet ----
+
+STDMETHODIMP COutputPin::Set(REFGUID, DWORD, void*, DWORD, void*, DWORD) { return E_NOTIMPL; }
+
+STDMETHODIMP COutputPin::Get(REFGUID set, DWORD id, void*, DWORD, void* data, DWORD size, DWORD* returned) {
+  if (set != AMPROPSETID_Pin) return E_PROP_SET_UNSUPPORTED;
+  if (id != AMPROPERTY_PIN_CATEGORY) return E_PROP_ID_UNSUPPORTED;
+  if (returned) *returned = sizeof(GUID);
+  if (!data) return returned ? S_OK : E_POINTER;
+  if (size < sizeof(GUID)) return E_UNEXPECTED;
+  *static_cast<GUID*>(data) = PIN_CATEGORY_CAPTURE;
+  return S_OK;
+}
+
+STDMETHODIMP COutputPin::QuerySupported(REFGUID set, DWORD id, DWORD* support) {
+  if (set != AMPROPSETID_Pin) return E_PROP_SET_UNSUPPORTED;
+  if (id != AMPROPERTY_PIN_CATEGORY) return E_PROP_ID_UNSUPPORTED;
+  if (support) *support = KSPROPERTY_SUPPORT_GET;
+  return S_OK;
+}
+
+// ---- state changes ----
+
+HRESULT COutputPin::Activate() {
+  if (!m_pAllocator) return S_OK;  // an unconnected pin has nothing to do
+  return m_pAllocator->Commit();
+}
+
+HRESULT COutputPin::Run() {
+  if (!m_pConnected) return S_OK;
+  {
+    Lock session(m_csSession);
+    m_tSessionStart = m_filter.start_time();
+    m_pSessionClock = m_filter.clock();
+  }
+  if (!m_hThread) {
+    ResetEvent(m_hStopEvent);
+    m_nDelivered = m_nDropped = m_nFills = 0;
+    m_fillSeconds = m_fillMaxSeconds = m_runSeconds = 0;
+    m_hThread = CreateThread(nullptr, 0, ThreadEntry, this, 0, nullptr);
+    if (!m_hThread) return E_OUTOFMEMORY;
+  }
+  SetEvent(m_hRunEvent);
+  return S_OK;
+}
+
+void COutputPin::Pause() { ResetEvent(m_hRunEvent); }
+
+void COutputPin::Deactivate() {
+  ResetEvent(m_hRunEvent);
+  if (m_hThread) {
+    SetEvent(m_hStopEvent);
+    WaitForSingleObject(m_hThread, INFINITE);
+    CloseHandle(m_hThread);
+    m_hThread = nullptr;
+    WriteStats();
+  }
+  if (m_pAllocator) m_pAllocator->Decommit();
+  Lock session(m_csSession);
+  m_pSessionClock.Reset();
+}
+
+// ---- streaming ----
+
+DWORD WINAPI COutputPin::ThreadEntry(void* pin) {
+  // Some devices use COM on this thread (the system sound's loopback capture).
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  timeBeginPeriod(1);  // wake-ups on time for 40 ms frames and 20 ms chunks
+  static_cast<COutputPin*>(pin)->StreamLoop();
+  timeEndPeriod(1);
+  if (SUCCEEDED(com)) CoUninitialize();
+  return 0;
+}
+
+void COutputPin::StreamLoop() {
+  const MediaType format = m_mtConnected;  // fixed while the pin is active
+  REFERENCE_TIME interval = kSoundChunk;
+  if (m_stream.IsVideo()) {
+    interval = format.VideoInfo() ? format.VideoInfo()->AvgTimePerFrame : 0;
+    if (interval <= 0) interval = kDefaultFrameInterval;
+  }
+  const bool ready = m_stream.Begin(format);
+  const HANDLE wait_for[2] = {m_hStopEvent, m_hRunEvent};
+  while (WaitForMultipleObjects(2, wait_for, FALSE, INFINITE) == WAIT_OBJECT_0 + 1) {
+    if (ready) {
+      RunSession(interval);
+    } else {
+      WaitForSingleObject(m_hStopEvent, INFINITE);  // a device that cannot start delivers nothing
+    }
+  }
+  m_stream.End();
+}
+
+void COutputPin::RunSession(REFERENCE_TIME interval) {
+  REFERENCE_TIME start;
+  ComPtr<IReferenceClock> clock;
+  {
+    Lock session(m_csSession);
+    start = m_tSessionStart;
+    clock = m_pSessionClock;
+  }
+  // Stream time: the graph's clock less the start time it gave, else our own stopwatch.
+  const Stopwatch watch;
+  const auto stream_time = [&] {
+    REFERENCE_TIME now;
+    if (clock && clock->GetTime(&now) == S_OK) return now - start;
+    return watch.Elapsed();
+  };
+  const bool video = m_stream.IsVideo();
+  FrameSchedule schedule(interval);
+  // Sound: chunk n holds the 20 ms that end at its due time, so the first is due one chunk in.
+  const REFERENCE_TIME first_due = video ? 0 : interval;
+  const REFERENCE_TIME sound_base = stream_time();
+  bool first = true;
+
+  for (;;) {
+    const REFERENCE_TIME wait = first_due + schedule.DueTime() - watch.Elapsed();
+    if (wait > 0) {
+      if (WaitForSingleObject(m_hStopEvent, static_cast<DWORD>((wait + 9999) / 10000)) == WAIT_OBJECT_0) break;
+      continue;
+    }
+    if (WaitForSingleObject(m_hRunEvent, 0) != WAIT_OBJECT_0) break;  // paused
+    if (video) m_nDropped += schedule.SkipLateSlots(watch.Elapsed() - first_due);
+
+    ComPtr<IMediaSample> sample;
+    BYTE* data = nullptr;
+    // Never wait for a buffer: a downstream that holds them all costs a frame, not a stall.
+    if (FAILED(m_pAllocator->GetBuffer(sample.Receive(), nullptr, nullptr, AM_GBF_NOWAIT)) ||
+        FAILED(sample->GetPointer(&data))) {
+      ++m_nDropped;
+      schedule.Advance();
+      continue;
+    }
+    const REFERENCE_TIME fill_start = watch.Elapsed();
+    const long capacity = video ? sample->GetSize() : std::min(sample->GetSize(), SoundChunkBytes());
+    const long length = m_stream.Fill(data, capacity);
+    const double fill_seconds = (watch.Elapsed() - fill_start) / 1e7;
+    ++m_nFills;
+    m_fillSeconds += fill_seconds;
+    m_fillMaxSeconds = std::max(m_fillMaxSeconds, fill_seconds);
+    if (length <= 0) {
+      ++m_nDropped;
+      schedule.Advance();
+      continue;
+    }
+    REFERENCE_TIME begin = video ? stream_time() : sound_base + schedule.NextIndex() * interval;
+    REFERENCE_TIME end = begin + interval;
+    sample->SetTime(&begin, &end);
+    sample->SetActualDataLength(length);
+    sample->SetSyncPoint(TRUE);
+    sample->SetDiscontinuity(first ? TRUE : FALSE);
+    first = false;
+    if (m_pInput->Receive(sample.get()) == S_OK)
+      ++m_nDelivered;
+    else
+      ++m_nDropped;
+    schedule.Advance();
+  }
+  m_runSeconds += watch.Elapsed() / 1e7;
+}
+
+// With QUORLIN_DEVICE_STATS naming a file, each stop appends one line of figures to it (for the
+// benchmark; nothing is written otherwise).
+void COutputPin::WriteStats() const {
+  const wchar_t* path = _wgetenv(L"QUORLIN_DEVICE_STATS");
+  if (!path || !*path) return;
+  FILE* file = _wfopen(path, L"ab");
+  if (!file) return;
+  const MediaType format = CurrentFormat();
+  const VIDEOINFOHEADER* vih = format.VideoInfo();
+  fprintf(file, "%ls size=%ldx%ld seconds=%.2f delivered=%lld dropped=%lld fill_ms_mean=%.3f fill_ms_max=%.3f\r\n",
+          m_filter.device().friendly_name, vih ? vih->bmiHeader.biWidth : 0L, vih ? vih->bmiHeader.biHeight : 0L,
+          m_runSeconds, static_cast<long long>(m_nDelivered), static_cast<long long>(m_nDropped),
+          m_nFills ? m_fillSeconds * 1000 / static_cast<double>(m_nFills) : 0.0, m_fillMaxSeconds * 1000);
+  fclose(file);
+}
+
+}  // namespace capture

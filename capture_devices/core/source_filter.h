@@ -1,0 +1,76 @@
+// A live capture source: one filter with one output pin, driven by a CaptureStream.
+#pragma once
+#include <dshow.h>
+
+#include <memory>
+#include <string>
+
+#include "capture_devices/core/capture_stream.h"
+#include "capture_devices/core/com_ptr.h"
+#include "capture_devices/core/output_pin.h"
+
+namespace capture {
+
+// Holds a critical section for its scope.
+class Lock {
+ public:
+  explicit Lock(CRITICAL_SECTION& cs) : cs_(cs) { EnterCriticalSection(&cs_); }
+  ~Lock() { LeaveCriticalSection(&cs_); }
+  Lock(const Lock&) = delete;
+  Lock& operator=(const Lock&) = delete;
+
+ private:
+  CRITICAL_SECTION& cs_;
+};
+
+class CSourceFilter final : public IBaseFilter, public IAMFilterMiscFlags {
+ public:
+  CSourceFilter(const DeviceInfo& device, std::unique_ptr<CaptureStream> stream);
+  CSourceFilter(const CSourceFilter&) = delete;
+  CSourceFilter& operator=(const CSourceFilter&) = delete;
+
+  // IUnknown
+  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
+  STDMETHODIMP_(ULONG) AddRef() override;
+  STDMETHODIMP_(ULONG) Release() override;
+  // IPersist
+  STDMETHODIMP GetClassID(CLSID* clsid) override;
+  // IMediaFilter
+  STDMETHODIMP Stop() override;
+  STDMETHODIMP Pause() override;
+  STDMETHODIMP Run(REFERENCE_TIME start) override;
+  STDMETHODIMP GetState(DWORD timeout, FILTER_STATE* state) override;
+  STDMETHODIMP SetSyncSource(IReferenceClock* clock) override;
+  STDMETHODIMP GetSyncSource(IReferenceClock** clock) override;
+  // IBaseFilter
+  STDMETHODIMP EnumPins(IEnumPins** pins) override;
+  STDMETHODIMP FindPin(LPCWSTR id, IPin** pin) override;
+  STDMETHODIMP QueryFilterInfo(FILTER_INFO* info) override;
+  STDMETHODIMP JoinFilterGraph(IFilterGraph* graph, LPCWSTR name) override;
+  STDMETHODIMP QueryVendorInfo(LPWSTR* info) override;
+  // IAMFilterMiscFlags
+  STDMETHODIMP_(ULONG) GetMiscFlags() override;
+
+  // For the pin: the filter's lock and state.
+  CRITICAL_SECTION& lock() { return m_csLock; }
+  FILTER_STATE state() const { return m_state; }
+  REFERENCE_TIME start_time() const { return m_tStart; }
+  ComPtr<IReferenceClock> clock() const { return m_pClock; }
+  const DeviceInfo& device() const { return m_device; }
+
+ private:
+  ~CSourceFilter();
+
+  LONG m_nRefs = 1;
+  const DeviceInfo& m_device;
+  std::unique_ptr<CaptureStream> m_pStream;
+  CRITICAL_SECTION m_csLock;
+  FILTER_STATE m_state = State_Stopped;
+  REFERENCE_TIME m_tStart = 0;
+  ComPtr<IReferenceClock> m_pClock;
+  IFilterGraph* m_pGraph = nullptr;  // not held: the graph holds the filter
+  std::wstring m_strName;
+  COutputPin m_pin;  // last: built from the members above, destroyed first
+};
+
+}  // namespace capture

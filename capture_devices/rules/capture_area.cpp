@@ -1,0 +1,37 @@
+#include "capture_devices/rules/capture_area.h"
+
+#include <algorithm>
+
+namespace capture {
+namespace {
+
+int32_t EvenSide(int64_t side) {
+  side = std::min<int64_t>(side, kMaxCaptureSide);
+  side -= side % 2;
+  return static_cast<int32_t>(std::max<int64_t>(side, 2));
+}
+
+}  // namespace
+
+CaptureRect ChooseCaptureRect(const AreaValues& values, int32_t screen_width, int32_t screen_height) {
+  CaptureRect rect{0, 0, EvenSide(screen_width), EvenSide(screen_height)};
+  if (!values.start_x || !values.start_y || !values.capture_width || !values.capture_height) return rect;
+  const auto width = static_cast<int32_t>(*values.capture_width);
+  const auto height = static_cast<int32_t>(*values.capture_height);
+  if (width <= 0 || height <= 0) return rect;
+  return {static_cast<int32_t>(*values.start_x), static_cast<int32_t>(*values.start_y), EvenSide(width),
+          EvenSide(height)};
+}
+
+CaptureRect VisiblePart(const CaptureRect& area, const CaptureRect& screen) {
+  // 64-bit sums: an area near the ends of the 32-bit range must not wrap around.
+  const int64_t left = std::max<int64_t>(area.left, screen.left);
+  const int64_t top = std::max<int64_t>(area.top, screen.top);
+  const int64_t right = std::min<int64_t>(int64_t{area.left} + area.width, int64_t{screen.left} + screen.width);
+  const int64_t bottom = std::min<int64_t>(int64_t{area.top} + area.height, int64_t{screen.top} + screen.height);
+  if (right <= left || bottom <= top) return {0, 0, 0, 0};
+  return {static_cast<int32_t>(left - area.left), static_cast<int32_t>(top - area.top),
+          static_cast<int32_t>(right - left), static_cast<int32_t>(bottom - top)};
+}
+
+}  // namespace capture

@@ -1,0 +1,39 @@
+// Which part of the screen the desktop device captures, decided from the four capture-area
+// values in the registry and the size of the primary screen. No <windows.h> here.
+#pragma once
+#include <cstdint>
+#include <optional>
+
+namespace capture {
+
+// Values as read from the registry; absent ones are empty.
+struct AreaValues {
+  std::optional<uint32_t> start_x, start_y, capture_width, capture_height;
+};
+
+// A rectangle in screen pixels: left/top inclusive, the size counted from there.
+struct CaptureRect {
+  int32_t left = 0;
+  int32_t top = 0;
+  int32_t width = 0;
+  int32_t height = 0;
+  bool operator==(const CaptureRect& o) const {
+    return left == o.left && top == o.top && width == o.width && height == o.height;
+  }
+};
+
+// Largest side we capture: past it one frame would not fit the encoder's input buffer.
+constexpr int32_t kMaxCaptureSide = 8192;
+
+// The rectangle to capture. With all four values present it is the stored area (positions are
+// signed 32-bit patterns, so an area may lie partly off the screen); otherwise, or when the
+// stored size is zero or negative, the whole primary screen. Sides are cut to at most
+// kMaxCaptureSide and made even (rounded down, at least 2), because the encoder's 4:2:0
+// pictures need even sizes.
+CaptureRect ChooseCaptureRect(const AreaValues& values, int32_t screen_width, int32_t screen_height);
+
+// The part of `area` that lies on the screen rectangle `screen`, in area coordinates
+// (left/top relative to the area); width or height 0 when nothing of it is on the screen.
+CaptureRect VisiblePart(const CaptureRect& area, const CaptureRect& screen);
+
+}  // namespace capture

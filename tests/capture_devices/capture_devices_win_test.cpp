@@ -1,0 +1,315 @@
+// Our DirectShow devices as any program sees them: registered with their DLLs' own
+// registration, listed by the system device enumerator, opened by name, their formats, the
+// capture area read when the desktop device is opened, and real graphs run and torn down.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <dshow.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "capture_devices/core/com_ptr.h"
+#include "resource_counts.h"
+
+using capture::ComPtr;
+
+namespace {
+
+const CLSID kNullRenderer = {0xc1f400a4, 0x3f08, 0x11d3, {0x9f, 0x0b, 0x00, 0x60, 0x08, 0x03, 0x9e, 0x37}};
+const wchar_t kAreaKey[] = L"Software\\screen-capture-recorder";
+
+std::wstring BesideThisProgram(const wchar_t* name) {
+  wchar_t path[MAX_PATH];
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring folder(path);
+  return folder.substr(0, folder.find_last_of(L'\\') + 1) + name;
+}
+
+// Registers both DLLs of the build through their own DllRegisterServer, once.
+class DevicesEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    for (const wchar_t* dll : {L"QuorlinDevices.dll", L"QuorlinTestDevices.dll"}) {
+      HMODULE module = LoadLibraryW(BesideThisProgram(dll).c_str());
+      ASSERT_NE(module, nullptr);
+      auto reg = reinterpret_cast<HRESULT(WINAPI*)()>(GetProcAddress(module, "DllRegisterServer"));
+      ASSERT_NE(reg, nullptr);
+      ASSERT_EQ(reg(), S_OK);
+      FreeLibrary(module);
+    }
+  }
+  void TearDown() override { CoUninitialize(); }
+};
+const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new DevicesEnvironment);
+
+std::vector<std::wstring> ListDevices(const GUID& category) {
+  std::vector<std::wstring> names;
+  ComPtr<ICreateDevEnum> devices;
+  ComPtr<IEnumMoniker> monikers;
+  if (FAILED(CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
+                              devices.ReceiveVoid())) ||
+      devices->CreateClassEnumerator(category, monikers.Receive(), 0) != S_OK)
+    return names;
+  ComPtr<IMoniker> moniker;
+  while (monikers->Next(1, moniker.Receive(), nullptr) == S_OK) {
+    ComPtr<IPropertyBag> bag;
+    VARIANT name;
+    VariantInit(&name);
+    if (SUCCEEDED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, bag.ReceiveVoid())) &&
+        SUCCEEDED(bag->Read(L"FriendlyName", &name, nullptr)))
+      names.push_back(name.bstrVal);
+    VariantClear(&name);
+  }
+  return names;
+}
+
+// Opens a device by its friendly name, as the encoder does.
+ComPtr<IBaseFilter> OpenDevice(const GUID& category, const std::wstring& wanted) {
+  ComPtr<IBaseFilter> filter;
+  ComPtr<ICreateDevEnum> devices;
+  ComPtr<IEnumMoniker> monikers;
+  if (FAILED(CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
+                              devices.ReceiveVoid())) ||
+      devices->CreateClassEnumerator(category, monikers.Receive(), 0) != S_OK)
+    return filter;
+  ComPtr<IMoniker> moniker;
+  while (!filter && monikers->Next(1, moniker.Receive(), nullptr) == S_OK) {
+    ComPtr<IPropertyBag> bag;
+    VARIANT name;
+    VariantInit(&name);
+    if (SUCCEEDED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, bag.ReceiveVoid())) &&
+        SUCCEEDED(bag->Read(L"FriendlyName", &name, nullptr)) && wanted == name.bstrVal)
+      moniker->BindToObject(nullptr, nullptr, IID_IBaseFilter, filter.ReceiveVoid());
+    VariantClear(&name);
+  }
+  return filter;
+}
+
+ComPtr<IPin> OutputPin(IBaseFilter* filter) {
+  ComPtr<IEnumPins> pins;
+  ComPtr<IPin> pin;
+  if (SUCCEEDED(filter->EnumPins(pins.Receive()))) pins->Next(1, pin.Receive(), nullptr);
+  return pin;
+}
+
+ComPtr<IAMStreamConfig> StreamConfig(IBaseFilter* filter) {
+  ComPtr<IAMStreamConfig> config;
+  ComPtr<IPin> pin = OutputPin(filter);
+  if (pin) pin->QueryInterface(IID_IAMStreamConfig, config.ReceiveVoid());
+  return config;
+}
+
+struct Format {
+  GUID subtype;
+  long width, height;
+  bool operator==(const Format& o) const { return subtype == o.subtype && width == o.width && height == o.height; }
+};
+
+Format Describe(const AM_MEDIA_TYPE& mt) {
+  const auto* vih = reinterpret_cast<const VIDEOINFOHEADER*>(mt.pbFormat);
+  return {mt.subtype, vih->bmiHeader.biWidth, vih->bmiHeader.biHeight};
+}
+
+void FreeType(AM_MEDIA_TYPE* mt) {
+  CoTaskMemFree(mt->pbFormat);
+  CoTaskMemFree(mt);
+}
+
+std::vector<Format> Capabilities(IAMStreamConfig* config) {
+  std::vector<Format> formats;
+  int count = 0, size = 0;
+  EXPECT_EQ(config->GetNumberOfCapabilities(&count, &size), S_OK);
+  EXPECT_EQ(size, static_cast<int>(sizeof(VIDEO_STREAM_CONFIG_CAPS)));
+  for (int i = 0; i < count; ++i) {
+    AM_MEDIA_TYPE* mt = nullptr;
+    VIDEO_STREAM_CONFIG_CAPS caps;
+    EXPECT_EQ(config->GetStreamCaps(i, &mt, reinterpret_cast<BYTE*>(&caps)), S_OK);
+    EXPECT_EQ(mt->formattype, FORMAT_VideoInfo);
+    EXPECT_LE(caps.MinFrameInterval, 400000);  // 25 frames per second is always offered
+    EXPECT_GE(caps.MaxFrameInterval, 400000);
+    formats.push_back(Describe(*mt));
+    FreeType(mt);
+  }
+  return formats;
+}
+
+Format CurrentFormat(IBaseFilter* filter) {
+  AM_MEDIA_TYPE* mt = nullptr;
+  EXPECT_EQ(StreamConfig(filter)->GetFormat(&mt), S_OK);
+  const Format format = Describe(*mt);
+  FreeType(mt);
+  return format;
+}
+
+std::wstring ReadText(HKEY root, const wchar_t* key, const wchar_t* name) {
+  wchar_t text[256] = {};
+  DWORD size = sizeof(text);
+  RegGetValueW(root, key, name, RRF_RT_REG_SZ, nullptr, text, &size);
+  return text;
+}
+
+// Sets the capture-area values (any of them may be left out) for the next opening.
+void SetArea(std::initializer_list<std::pair<const wchar_t*, DWORD>> values) {
+  RegDeleteTreeW(HKEY_CURRENT_USER, kAreaKey);
+  for (const auto& v : values)
+    RegSetKeyValueW(HKEY_CURRENT_USER, kAreaKey, v.first, REG_DWORD, &v.second, sizeof(DWORD));
+}
+
+}  // namespace
+
+TEST(DeviceList, OurDevicesAreListedByName) {
+  const auto video = ListDevices(CLSID_VideoInputDeviceCategory);
+  const auto audio = ListDevices(CLSID_AudioInputDeviceCategory);
+  for (const wchar_t* name : {L"screen-capture-recorder", L"Quorlin Test Camera"})
+    EXPECT_NE(std::find(video.begin(), video.end(), name), video.end())
+        << "video: " << std::string(name, name + wcslen(name));
+  for (const wchar_t* name : {L"virtual-audio-capturer", L"Quorlin Test Microphone"})
+    EXPECT_NE(std::find(audio.begin(), audio.end(), name), audio.end());
+  EXPECT_EQ(std::find(video.begin(), video.end(), L"virtual-audio-capturer"), video.end());
+}
+
+TEST(DeviceFormats, DesktopOffersRgb32ThenRgb24AtTheScreenSize) {
+  SetArea({});
+  ComPtr<IBaseFilter> screen = OpenDevice(CLSID_VideoInputDeviceCategory, L"screen-capture-recorder");
+  ASSERT_TRUE(screen);
+  const long w = GetSystemMetrics(SM_CXSCREEN) / 2 * 2, h = GetSystemMetrics(SM_CYSCREEN) / 2 * 2;
+  EXPECT_EQ(Capabilities(StreamConfig(screen.get()).get()),
+            (std::vector<Format>{{MEDIASUBTYPE_RGB32, w, h}, {MEDIASUBTYPE_RGB24, w, h}}));
+
+  // The pin says it is a capture pin, which capture graph builders and the encoder look for.
+  ComPtr<IKsPropertySet> properties;
+  ASSERT_EQ(OutputPin(screen.get())->QueryInterface(IID_IKsPropertySet, properties.ReceiveVoid()), S_OK);
+  GUID category = GUID_NULL;
+  DWORD returned = 0;
+  EXPECT_EQ(
+      properties->Get(AMPROPSETID_Pin, AMPROPERTY_PIN_CATEGORY, nullptr, 0, &category, sizeof(category), &returned),
+      S_OK);
+  EXPECT_EQ(category, PIN_CATEGORY_CAPTURE);
+}
+
+TEST(DeviceFormats, TestCameraOffersWebcamFormatsAndShowsTheOneSet) {
+  ComPtr<IBaseFilter> camera = OpenDevice(CLSID_VideoInputDeviceCategory, L"Quorlin Test Camera");
+  ASSERT_TRUE(camera);
+  ComPtr<IAMStreamConfig> config = StreamConfig(camera.get());
+  EXPECT_EQ(Capabilities(config.get()), (std::vector<Format>{{MEDIASUBTYPE_RGB32, 1280, 720},
+                                                             {MEDIASUBTYPE_RGB32, 640, 480},
+                                                             {MEDIASUBTYPE_RGB32, 1920, 1080},
+                                                             {MEDIASUBTYPE_YUY2, 640, 480},
+                                                             {MEDIASUBTYPE_RGB24, 640, 480}}));
+  EXPECT_EQ(CurrentFormat(camera.get()), (Format{MEDIASUBTYPE_RGB32, 1280, 720}));
+
+  AM_MEDIA_TYPE* mt = nullptr;
+  VIDEO_STREAM_CONFIG_CAPS caps;
+  ASSERT_EQ(config->GetStreamCaps(3, &mt, reinterpret_cast<BYTE*>(&caps)), S_OK);
+  reinterpret_cast<VIDEOINFOHEADER*>(mt->pbFormat)->AvgTimePerFrame = 400000;
+  EXPECT_EQ(config->SetFormat(mt), S_OK);
+  EXPECT_EQ(CurrentFormat(camera.get()), (Format{MEDIASUBTYPE_YUY2, 640, 480}));
+  EXPECT_EQ(ReadText(HKEY_CURRENT_USER, L"Software\\Quorlin\\Test Devices", L"camera_format"), L"YUY2 640x480");
+
+  // A size the camera does not have is refused, and the format stays.
+  reinterpret_cast<VIDEOINFOHEADER*>(mt->pbFormat)->bmiHeader.biWidth = 800;
+  EXPECT_EQ(config->SetFormat(mt), VFW_E_INVALIDMEDIATYPE);
+  EXPECT_EQ(CurrentFormat(camera.get()), (Format{MEDIASUBTYPE_YUY2, 640, 480}));
+  FreeType(mt);
+}
+
+TEST(DeviceFormats, DesktopReadsTheCaptureAreaWhenOpened) {
+  const long w = GetSystemMetrics(SM_CXSCREEN) / 2 * 2, h = GetSystemMetrics(SM_CYSCREEN) / 2 * 2;
+  struct Case {
+    std::initializer_list<std::pair<const wchar_t*, DWORD>> values;
+    long width, height;
+  } cases[] = {
+      {{{L"start_x", 104}, {L"start_y", 54}, {L"capture_height", 192}, {L"capture_width", 192}}, 192, 192},
+      {{{L"start_x", 10}, {L"start_y", 10}, {L"capture_height", 201}, {L"capture_width", 301}}, 300, 200},
+      {{{L"start_x", static_cast<DWORD>(-36)}, {L"start_y", 0}, {L"capture_height", 100}, {L"capture_width", 64}},
+       64,
+       100},
+      {{{L"start_x", 104}, {L"start_y", 54}, {L"capture_width", 192}}, w, h},  // three values: the screen
+      {{{L"start_x", 0}, {L"start_y", 0}, {L"capture_height", 0}, {L"capture_width", 0}}, w, h},
+  };
+  for (const Case& c : cases) {
+    SetArea(c.values);
+    ComPtr<IBaseFilter> screen = OpenDevice(CLSID_VideoInputDeviceCategory, L"screen-capture-recorder");
+    ASSERT_TRUE(screen);
+    SetArea({});  // too late for this opening: the area is read once
+    EXPECT_EQ(CurrentFormat(screen.get()), (Format{MEDIASUBTYPE_RGB32, c.width, c.height}));
+  }
+}
+
+// Fifty times: the desktop and the system sound created, connected to null renderers, run,
+// stopped, taken out of the graph and released. Every run delivers, and nothing is left behind.
+// (Wine's device enumerator and filter graph keep a few handles for every use of their own, so
+// the devices are found by name once and the one graph is reused.)
+TEST(DeviceStreaming, FiftyRunsDeliverAndLeaveNothingBehind) {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring stats = std::wstring(temp) + L"quorlin-device-stats.txt";
+  DeleteFileW(stats.c_str());
+  SetEnvironmentVariableW(L"QUORLIN_DEVICE_STATS", stats.c_str());
+  SetArea({{L"start_x", 0}, {L"start_y", 0}, {L"capture_height", 240}, {L"capture_width", 320}});
+
+  struct Device {
+    const wchar_t* name;
+    CLSID clsid;
+    ComPtr<IPin> sink_pin;
+  } devices[] = {{L"screen-capture-recorder", GUID_NULL, {}}, {L"virtual-audio-capturer", GUID_NULL, {}}};
+  ComPtr<IGraphBuilder> graph;
+  ASSERT_EQ(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder, graph.ReceiveVoid()),
+            S_OK);
+  for (Device& device : devices) {
+    const bool video = device.name[0] == L's';
+    ComPtr<IBaseFilter> found =
+        OpenDevice(video ? CLSID_VideoInputDeviceCategory : CLSID_AudioInputDeviceCategory, device.name);
+    ASSERT_TRUE(found);
+    found->GetClassID(&device.clsid);
+    ComPtr<IBaseFilter> sink;
+    ComPtr<IEnumPins> pins;
+    ASSERT_EQ(CoCreateInstance(kNullRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter, sink.ReceiveVoid()),
+              S_OK);
+    ASSERT_EQ(graph->AddFilter(sink.get(), (std::wstring(device.name) + L" sink").c_str()), S_OK);
+    ASSERT_EQ(sink->EnumPins(pins.Receive()), S_OK);
+    ASSERT_EQ(pins->Next(1, device.sink_pin.Receive(), nullptr), S_OK);
+  }
+  ComPtr<IMediaControl> control;
+  ASSERT_EQ(graph->QueryInterface(IID_IMediaControl, control.ReceiveVoid()), S_OK);
+
+  const auto run_once = [&] {
+    std::vector<ComPtr<IBaseFilter>> sources;
+    for (Device& device : devices) {
+      ComPtr<IBaseFilter> source;
+      ASSERT_EQ(CoCreateInstance(device.clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter, source.ReceiveVoid()),
+                S_OK);
+      ASSERT_EQ(graph->AddFilter(source.get(), device.name), S_OK);
+      ASSERT_EQ(graph->ConnectDirect(OutputPin(source.get()).get(), device.sink_pin.get(), nullptr), S_OK);
+      sources.push_back(source);
+    }
+    ASSERT_TRUE(SUCCEEDED(control->Run()));
+    Sleep(150);
+    ASSERT_EQ(control->Stop(), S_OK);
+    for (const auto& source : sources) ASSERT_EQ(graph->RemoveFilter(source.get()), S_OK);
+  };
+
+  // The first runs start what stays (the graph's clock and the platform's timer threads).
+  for (int i = 0; i < 3; ++i) run_once();
+  const ResourceCounts before = CountResources();
+  for (int i = 3; i < 50; ++i) run_once();
+  const ResourceCounts after = CountResources();
+  EXPECT_EQ(after.threads, before.threads);
+  EXPECT_EQ(after.handles, before.handles);
+  SetArea({});
+  SetEnvironmentVariableW(L"QUORLIN_DEVICE_STATS", nullptr);
+
+  // One line per device and run, each with frames or sound chunks delivered.
+  std::ifstream lines{std::filesystem::path(stats)};
+  int runs = 0, delivering = 0;
+  for (std::string line; std::getline(lines, line); ++runs)
+    if (line.find("delivered=0 ") == std::string::npos) ++delivering;
+  EXPECT_EQ(runs, 100);
+  EXPECT_EQ(delivering, 100);
+  lines.close();
+  DeleteFileW(stats.c_str());
+}

@@ -1,0 +1,106 @@
+// The devices' portable rules: which area is captured, pacing, sound conversion, test picture.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "capture_devices/rules/capture_area.h"
+#include "capture_devices/rules/frame_schedule.h"
+#include "capture_devices/rules/pcm.h"
+#include "capture_devices/rules/test_pattern.h"
+
+using namespace capture;
+
+namespace {
+uint32_t Bits(int32_t v) { return static_cast<uint32_t>(v); }
+}  // namespace
+
+TEST(CaptureArea, ChosenFromTheRegistryValuesOrTheScreen) {
+  struct Case {
+    const char* what;
+    AreaValues values;
+    CaptureRect expected;
+  } cases[] = {
+      {"no values: the screen", {}, {0, 0, 1280, 800}},
+      {"all four", {104, 54, 192, 192}, {104, 54, 192, 192}},
+      {"odd sizes round down", {10, 10, 301, 201}, {10, 10, 300, 200}},
+      {"left of the screen", {Bits(-36), Bits(-4), 100, 100}, {-36, -4, 100, 100}},
+      {"three of four: the screen", {104, 54, 192, std::nullopt}, {0, 0, 1280, 800}},
+      {"zero width: the screen", {104, 54, 0, 192}, {0, 0, 1280, 800}},
+      {"negative height: the screen", {104, 54, 192, Bits(-2)}, {0, 0, 1280, 800}},
+      {"absurd sizes are cut", {0, 0, 100000, 3}, {0, 0, kMaxCaptureSide, 2}},
+      {"one pixel becomes two", {5, 5, 1, 1}, {5, 5, 2, 2}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ChooseCaptureRect(c.values, 1280, 800), c.expected) << c.what;
+  EXPECT_EQ(ChooseCaptureRect({}, 1367, 769), (CaptureRect{0, 0, 1366, 768})) << "odd screen";
+}
+
+TEST(CaptureArea, VisiblePartOfAnAreaOffTheScreen) {
+  const CaptureRect screen{0, 0, 1280, 800};
+  EXPECT_EQ(VisiblePart({100, 100, 200, 200}, screen), (CaptureRect{0, 0, 200, 200}));
+  EXPECT_EQ(VisiblePart({-36, -10, 100, 100}, screen), (CaptureRect{36, 10, 64, 90}));
+  EXPECT_EQ(VisiblePart({1200, 700, 200, 200}, screen), (CaptureRect{0, 0, 80, 100}));
+  EXPECT_EQ(VisiblePart({2000, 0, 100, 100}, screen).width, 0);
+  EXPECT_EQ(VisiblePart({INT32_MAX - 10, INT32_MAX - 10, 8192, 8192}, screen).width, 0) << "no wrap-around";
+}
+
+TEST(FrameSchedule, SkipsOnlySlotsAWholeIntervalPast) {
+  FrameSchedule s(400000);
+  EXPECT_EQ(s.SkipLateSlots(399999), 0);  // late but within one interval: made now
+  s.Advance();
+  EXPECT_EQ(s.DueTime(), 400000);
+  EXPECT_EQ(s.SkipLateSlots(400000 + 3 * 400000 + 5), 3);  // three frames lost, not queued
+  EXPECT_EQ(s.NextIndex(), 4);
+}
+
+TEST(Pcm, ConverterResamplesToFortyEightKilohertzStereo) {
+  // One second of a 441 Hz mono float tone at 44.1 kHz, pushed in uneven blocks.
+  PcmConverter converter(44100, 1, false);
+  std::vector<int16_t> mono(44100);
+  for (size_t i = 0; i < mono.size(); ++i)
+    mono[i] = static_cast<int16_t>(10000 * std::sin(2 * 3.141592653589793 * 441 * static_cast<double>(i) / 44100));
+  for (size_t at = 0; at < mono.size(); at += 1000)
+    converter.Push(mono.data() + at, std::min<size_t>(1000, mono.size() - at));
+  EXPECT_NEAR(static_cast<double>(converter.Queued()), 48000, 2);
+
+  std::vector<int16_t> out(2 * 48000);
+  converter.Take(out.data(), 48000);
+  int crossings = 0;
+  for (size_t i = 1; i < 48000; ++i) {
+    EXPECT_EQ(out[2 * i], out[2 * i + 1]) << "mono is doubled";
+    if ((out[2 * (i - 1)] < 0) != (out[2 * i] < 0)) ++crossings;
+  }
+  EXPECT_NEAR(crossings, 2 * 441, 2) << "the tone keeps its pitch";
+  // Nothing more was played: silence, and nothing counted as played.
+  EXPECT_EQ(converter.Take(out.data(), 10), 0u);
+  EXPECT_EQ(out[0], 0);
+}
+
+TEST(Pcm, ConverterKeepsAtMostOneSecond) {
+  PcmConverter converter(48000, 2, true);
+  const std::vector<float> block(2 * 48000, 0.5f);
+  for (int i = 0; i < 3; ++i) converter.Push(block.data(), 48000);
+  EXPECT_EQ(converter.Queued(), 48000u);
+}
+
+TEST(TestPattern, BarsAndAChangingFrameNumber) {
+  const int w = 640, h = 480;
+  std::vector<uint32_t> a(w * h), b(w * h);
+  DrawTestPattern(a.data(), w, h, 7);
+  DrawTestPattern(b.data(), w, h, 8);
+  for (size_t i = 0; i < kTestBarColours.size(); ++i)
+    EXPECT_EQ(a[(h / 3) * w + static_cast<int>((i + 0.5) * w / kTestBarColours.size())], kTestBarColours[i]);
+  // Only the band below the bars changes from frame to frame.
+  EXPECT_TRUE(std::equal(a.begin(), a.begin() + (h * 2 / 3) * w, b.begin()));
+  EXPECT_FALSE(std::equal(a.begin() + (h * 2 / 3) * w, a.end(), b.begin() + (h * 2 / 3) * w));
+
+  // Bottom-up copies: the first row of the sample is the picture's last.
+  std::vector<uint8_t> rgb32(w * h * 4), rgb24(RgbStride(w, 24) * h), yuy2(w * h * 2);
+  ToRgb32BottomUp(a.data(), w, h, rgb32.data());
+  EXPECT_EQ(rgb32[4 * (w * (h - 1) + 10) + 2], 0xFF) << "top-left is white";
+  ToRgb24BottomUp(a.data(), w, h, rgb24.data());
+  const uint8_t* top_right = &rgb24[RgbStride(w, 24) * (h - 1) + 3 * (w - 1)];
+  EXPECT_EQ((top_right[0] << 16) | (top_right[1] << 8) | top_right[2], 0xFF0000) << "blue bar (stored B, G, R)";
+  ToYuy2(a.data(), w, h, yuy2.data());
+  EXPECT_EQ(yuy2[0], 235) << "white in limited range";
+}
