@@ -36,7 +36,8 @@ class DevicesEnvironment : public ::testing::Environment {
     for (const wchar_t* dll : {L"QuorlinDevices.dll", L"QuorlinTestDevices.dll"}) {
       HMODULE module = LoadLibraryW(BesideThisProgram(dll).c_str());
       ASSERT_NE(module, nullptr);
-      auto reg = reinterpret_cast<HRESULT(WINAPI*)()>(GetProcAddress(module, "DllRegisterServer"));
+      auto reg =
+          reinterpret_cast<HRESULT(WINAPI*)()>(reinterpret_cast<void*>(GetProcAddress(module, "DllRegisterServer")));
       ASSERT_NE(reg, nullptr);
       ASSERT_EQ(reg(), S_OK);
       FreeLibrary(module);
