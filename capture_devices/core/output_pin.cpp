@@ -131,17 +131,15 @@ STDMETHODIMP COutputPin::Connect(IPin* receive_pin, const AM_MEDIA_TYPE* mt) {
   Lock lock(m_filter.lock());
   if (m_pConnected) return VFW_E_ALREADY_CONNECTED;
   if (m_filter.state() != State_Stopped) return VFW_E_NOT_STOPPED;
-  for (const MediaType& type : OfferedTypes()) {
-    if (mt) {
-      // A partly given type narrows the choice; GUID_NULL fields leave it open.
-      if ((mt->majortype != GUID_NULL && mt->majortype != type.get().majortype) ||
-          (mt->subtype != GUID_NULL && mt->subtype != type.get().subtype) ||
-          (mt->formattype != GUID_NULL && mt->formattype != type.get().formattype))
-        continue;
-      if (mt->formattype != GUID_NULL && mt->pbFormat && Match(*mt).empty()) continue;
-    }
-    const MediaType& candidate = (mt && mt->formattype != GUID_NULL && mt->pbFormat) ? Match(*mt) : type;
-    if (SUCCEEDED(TryConnection(receive_pin, candidate))) return S_OK;
+  // A fully given type is taken as it is; a partial one (GUID_NULL fields) narrows our offer.
+  const bool complete = mt && mt->formattype != GUID_NULL && mt->pbFormat;
+  for (const MediaType& offered : OfferedTypes()) {
+    if (mt && ((mt->majortype != GUID_NULL && mt->majortype != offered.get().majortype) ||
+               (mt->subtype != GUID_NULL && mt->subtype != offered.get().subtype)))
+      continue;
+    const MediaType candidate = complete ? Match(*mt) : offered;
+    if (!candidate.empty() && SUCCEEDED(TryConnection(receive_pin, candidate))) return S_OK;
+    if (complete) break;
   }
   return VFW_E_NO_ACCEPTABLE_TYPES;
 }
