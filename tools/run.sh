@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Sets up this machine (when needed), builds Quorlin and runs it under Wine, with the
-# encoder stand-in (Debian's ffmpeg recording the X display) installed as its encoder.
+# Sets up this machine (when needed), builds Quorlin and runs it under Wine, with its encoder
+# (the genuine FFmpeg build for Windows, as quorlind.exe) and its capture devices installed
+# into the Wine prefix as on a user's machine.
 # - With $DISPLAY set: starts the program on that display for you.
 # - Without a display: a scripted recording on a virtual display. It seeds the settings
 #   (an output folder, system sound), presses Start, records a few seconds, presses Start
@@ -24,24 +25,23 @@ fi
 bin=$repo/build/$kind/bin
 program=$bin/Quorlin.exe
 
-# The encoder: the stand-in, whose helper records the display this program runs on.
 source "$repo/tests/e2e/e2e_lib.sh" "$repo/build/$kind"
 
 if [ -n "${DISPLAY:-}" ]; then
-  e2e_start_standin 47815
   e2e_use_prefix
-  e2e_install_encoder "$bin/standin/quorlind.exe"
+  e2e_install_encoder
+  e2e_install_devices
   "$here/wine-run.sh" "$program"
   exit 0
 fi
 
 e2e_start_display
-e2e_start_standin 47815
+e2e_install_encoder
+e2e_install_devices
 out_win='C:\Quorlin recordings'
 out=$(e2e_unix_path "$out_win")
 mkdir -p "$out"
-e2e_install_encoder "$bin/standin/quorlind.exe"
-e2e_settings output_folder="$out_win" sound_source=1 save_format=0 live_enabled=0
+e2e_settings output_folder="$out_win" sound_source=1 save_format=0 video_width=0 video_height=0 live_enabled=0
 echo "== settings =="
 "$here/wine-run.sh" "$bin/qsettings.exe" | tr -d '\r' | sed 's/^/  /'
 

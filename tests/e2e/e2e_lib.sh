@@ -10,34 +10,23 @@ source "$e2e_repo/tools/lib.sh"
 e2e_pids=()
 e2e_xvfb=""
 
+# Fails the test, with a screenshot of the moment when the test has a display.
 fail() {
   echo "FAIL: $*" >&2
+  if [ -n "$e2e_xvfb" ]; then
+    import -window root "$e2e_shots/failed_$(basename "$0" .sh).png" 2>/dev/null &&
+      echo "screenshot: $e2e_shots/failed_$(basename "$0" .sh).png" >&2
+  fi
   exit 1
 }
 
-e2e_standin=""
-
 e2e_cleanup() {
-  if [ -n "$e2e_standin" ]; then
-    "$e2e_repo/tools/quorlind_standin/start-helper.sh" stop || true
-    rm -rf "$QUORLIN_STANDIN_RUNDIR"
-  fi
   for pid in "${e2e_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
   # Any program of this test still running goes with the test's Wine session.
   if [ -n "${WINEPREFIX:-}" ]; then wineserver -k 2>/dev/null || true; fi
   if [ -n "$e2e_xvfb" ]; then kill "$e2e_xvfb" 2>/dev/null || true; fi
 }
 trap e2e_cleanup EXIT
-
-# e2e_start_standin PORT: starts the encoder stand-in's helper (after the display, whose
-# screen it records) on that loopback port, with a private folder $QUORLIN_STANDIN_RUNDIR;
-# both go when the test ends.
-e2e_start_standin() {
-  export QUORLIN_STANDIN_PORT=${QUORLIN_STANDIN_PORT:-$1}
-  export QUORLIN_STANDIN_RUNDIR=$(mktemp -d)
-  e2e_standin=1
-  "$e2e_repo/tools/quorlind_standin/start-helper.sh" start
-}
 
 # A private virtual display for this test.
 e2e_start_display() {
@@ -47,12 +36,14 @@ e2e_start_display() {
 }
 
 # The prefix the Wine wrapper picks for this tree's programs, so that files can be placed in
-# it and wineserver -k finds the test's programs.
+# it and wineserver -k finds the test's programs; e2e_kind is the tree's bitness (win32, win64).
 e2e_use_prefix() {
   if file -b "$e2e_bin/Quorlin.exe" | grep -q x86-64; then
-    export WINEPREFIX=$e2e_repo/build/wineprefix64
+    e2e_kind=win64
+    export WINEPREFIX=${QUORLIN_WINEPREFIX:-$e2e_repo/build/wineprefix64}
   else
-    export WINEPREFIX=$e2e_repo/build/wineprefix
+    e2e_kind=win32
+    export WINEPREFIX=${QUORLIN_WINEPREFIX:-$e2e_repo/build/wineprefix}
   fi
 }
 
@@ -115,11 +106,44 @@ e2e_unix_path() {
   echo "$WINEPREFIX/drive_c${rest//\\//}"
 }
 
-# e2e_install_encoder PROGRAM.exe: the program the bar runs as its encoder, in the
-# Windows folder where the start-up check and the system look for it.
+# e2e_install_encoder [PROGRAM.exe]: the encoder the bar runs, in the Windows folder where
+# the start-up check and the system look for it: the genuine FFmpeg build of the tree's
+# bitness (fetched by tools/setup.sh), or PROGRAM.exe (the fake encoder of fault tests).
 e2e_install_encoder() {
+  local program=${1:-$e2e_repo/build/encoder/$e2e_kind/ffmpeg.exe}
+  [ -f "$program" ] || fail "no encoder at $program (tools/setup.sh fetches it)"
   [ -d "$WINEPREFIX/drive_c/windows" ] || e2e_windows >/dev/null  # the wrapper makes the prefix
-  cp "$1" "$WINEPREFIX/drive_c/windows/quorlind.exe"
+  cmp -s "$program" "$WINEPREFIX/drive_c/windows/quorlind.exe" || cp "$program" "$WINEPREFIX/drive_c/windows/quorlind.exe"
+}
+
+# The capture devices as a user's machine has them: the tree's device DLLs copied into
+# C:\Program Files\Quorlin and registered with Wine's regsvr32 of the same bitness. Skipped
+# when these very DLLs are registered in the prefix already.
+e2e_install_devices() {
+  local folder_win='C:\Program Files\Quorlin' folder stamp dll
+  local dlls=(QuorlinDevices.dll QuorlinTestDevices.dll)
+  for dll in "${dlls[@]}"; do
+    [ -f "$e2e_bin/$dll" ] || fail "no capture devices DLL $e2e_bin/$dll"
+  done
+  stamp=$(cd "$e2e_bin" && sha256sum "${dlls[@]}")
+  [ "$(cat "$WINEPREFIX/.quorlin-devices" 2>/dev/null)" = "$stamp" ] && return 0
+  [ -d "$WINEPREFIX/drive_c/windows" ] || e2e_windows >/dev/null
+  folder=$(e2e_unix_path "$folder_win")
+  mkdir -p "$folder"
+  for dll in "${dlls[@]}"; do
+    cp "$e2e_bin/$dll" "$folder/"
+    e2e_system_tool regsvr32.exe /s "$folder_win\\$dll" >/dev/null 2>&1 ||
+      fail "regsvr32 could not register $folder_win\\$dll (exit code $?)"
+  done
+  echo "$stamp" >"$WINEPREFIX/.quorlin-devices"
+}
+
+# e2e_system_tool NAME.exe [ARGS...]: one of the prefix's own tools (reg, regsvr32), run by
+# the Wine of the prefix's bitness.
+e2e_system_tool() {
+  local tool=$1
+  shift
+  "$e2e_repo/tools/wine-run.sh" "$WINEPREFIX/drive_c/windows/system32/$tool" "$@"
 }
 
 # The control bar's status line, as the bar shows it.

@@ -1,7 +1,8 @@
-// End-to-end recording through the encoder stand-in (run by recording_e2e.sh, which starts
-// the stand-in's helper and checks the file with ffprobe): the program's own capture command
-// (file mode, system sound, 640x360) records the virtual display for about four seconds, a
-// stop request ends it, and the program's own copy command turns it into an MP4.
+// End-to-end recording through the encoder in the Windows folder and the capture devices
+// (run by recording_e2e.sh, which installs them and checks the file with ffprobe): the
+// program's own capture command (file mode, system sound, 640x360) records the virtual
+// display for about four seconds, a stop request ends it ("q" to the encoder, which must quit
+// by itself within the grace period), and the program's own copy command turns it into an MP4.
 // A red window covers the top-left quarter of the screen meanwhile.
 // Prints "mp4 <unix path>" and "seconds <first progress to stop request>".
 #include <windows.h>
@@ -69,10 +70,8 @@ HWND ShowRedWindow() {
 }  // namespace
 
 int main() {
-  // The encoder where the program expects it.
-  const std::wstring encoder = GetWindowsFolder() + L"quorlind.exe";
-  if (!CopyFileW((GetProgramFolder() + L"standin\\quorlind.exe").c_str(), encoder.c_str(), FALSE)) {
-    return Fail("cannot put quorlind.exe into the Windows folder");
+  if (GetFileAttributesW((GetWindowsFolder() + L"quorlind.exe").c_str()) == INVALID_FILE_ATTRIBUTES) {
+    return Fail("no quorlind.exe in the Windows folder");
   }
   ClearCaptureArea();  // the whole screen
   HWND target = ShowRedWindow();

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Benchmark (not a test): a 60-second recording from the bar under Wine, with the encoder
-# stand-in, on a private virtual display. Reports
+# Benchmark (not a test): a 60-second recording from the bar under Wine, with the genuine
+# encoder and our capture devices, on a private virtual display. Reports
 #   - the program's own CPU share (user+system time of Quorlin.exe's Wine process over the
 #     recording, as a share of one core) and its memory (resident size: peak over the
 #     recording, the process's peak since start, and at the end), and the same for the
-#     encoder (the stand-in's Wine process and the ffmpeg its helper runs);
+#     encoder (the Wine process of quorlind.exe, which runs the capture devices too);
 #   - the time from the second press of Start to the final MP4 being complete: the
 #     "_rec.mp4" exists and the ".ts" is gone (polled every 10 ms), and the status then
 #     reads "已停止 "; and from the press to the copy run's start ("检查格式", polled every
@@ -19,15 +19,17 @@ record_seconds=${2:-60}
 source "$repo/tests/e2e/e2e_lib.sh" "$build"
 e2e_start_display
 
-e2e_start_standin 47931
-helper_pid=$(cat "$QUORLIN_STANDIN_RUNDIR/quorlin-standin-helper-$QUORLIN_STANDIN_PORT.pid")
+e2e_install_encoder
+e2e_install_devices
+rundir=$(mktemp -d)
+trap 'e2e_cleanup; rm -rf "$rundir"' EXIT
 
 out_win='C:\quorlin-bench'
 out=$(e2e_unix_path "$out_win")
 rm -rf "$out"
 mkdir -p "$out"
-e2e_install_encoder "$e2e_bin/standin/quorlind.exe"
-e2e_settings output_folder="$out_win" sound_source=1 save_format=0 live_enabled=0 hide_after_start=0
+e2e_settings output_folder="$out_win" sound_source=1 save_format=0 video_width=0 video_height=0 live_enabled=0 \
+  hide_after_start=0
 
 clock_ticks=$(getconf CLK_TCK)
 
@@ -43,9 +45,6 @@ wine_process() {
   done
   return 1
 }
-
-# The ffmpeg processes the stand-in's helper runs.
-encoder_ffmpeg() { pgrep -P "$helper_pid" ffmpeg || true; }
 
 # cpu_ticks PID...: user+system clock ticks of the processes (0 for one that is gone).
 cpu_ticks() {
@@ -69,27 +68,26 @@ e2e_click 'id=1001 class="Button"'
 e2e_wait_text '正在录制 00:' 60 >/dev/null
 ts=$(ls "$out" | grep '\.ts$' | head -n 1) || true
 [ -n "$ts" ] || fail "no recording file in $out"
-encoder=$(wine_process 'quorlind.exe') || fail "no Wine process for the encoder stand-in"
-ffmpeg=$(encoder_ffmpeg)
+encoder=$(wine_process 'quorlind.exe') || fail "no Wine process for the encoder"
 
 # The recording, from the first progress report; the figures are taken over all but its
 # last 3 s, when a watcher for the copy run starts polling the bar.
 start=$(date +%s.%N)
 press_at=$((SECONDS + record_seconds))
 program_ticks0=$(cpu_ticks "$program")
-encoder_ticks0=$(cpu_ticks "$encoder" $ffmpeg)
+encoder_ticks0=$(cpu_ticks "$encoder")
 program_peak=0
 encoder_peak=0
 end_at=$((press_at - 3))
 while [ $SECONDS -lt $end_at ]; do
   rss=$(status_kb "$program" VmRSS)
   [ "$rss" -gt "$program_peak" ] && program_peak=$rss
-  rss=$(($(status_kb "$encoder" VmRSS) + $(for p in $ffmpeg; do status_kb "$p" VmRSS; done | awk '{s += $1} END {print s + 0}')))
+  rss=$(status_kb "$encoder" VmRSS)
   [ "$rss" -gt "$encoder_peak" ] && encoder_peak=$rss
   sleep 1
 done
 program_ticks1=$(cpu_ticks "$program")
-encoder_ticks1=$(cpu_ticks "$encoder" $ffmpeg)
+encoder_ticks1=$(cpu_ticks "$encoder")
 stop=$(date +%s.%N)
 program_rss_end=$(status_kb "$program" VmRSS)
 program_hwm=$(status_kb "$program" VmHWM)
@@ -97,7 +95,7 @@ e2e_screenshot bench_recording
 
 # The second press, and the final file.
 mp4=$out/${ts%.ts}_rec.mp4
-copy_seen=$QUORLIN_STANDIN_RUNDIR/copy-started
+copy_seen=$rundir/copy-started
 (e2e_wait_text '检查格式' 120 >/dev/null && date +%s.%N >"$copy_seen") &
 while [ $SECONDS -lt $press_at ]; do sleep 0.05; done
 pressed=$(date +%s.%N)
@@ -125,7 +123,7 @@ print("Quorlin.exe (Wine process $program): CPU %.2f %% of one core; RSS %.1f MB
       "%.1f MB after the copy"
       % (share($program_ticks0, $program_ticks1), $idle_rss / 1024.0, $program_peak / 1024.0,
          $program_hwm / 1024.0, $program_rss_end / 1024.0, $program_rss_after / 1024.0))
-print("encoder (stand-in $encoder + ffmpeg $(echo $ffmpeg)): CPU %.1f %% of one core; RSS peak %.1f MB"
+print("encoder (quorlind.exe, Wine process $encoder): CPU %.1f %% of one core; RSS peak %.1f MB"
       % (share($encoder_ticks0, $encoder_ticks1), $encoder_peak / 1024.0))
 print("second press of Start to the final MP4 complete: %.3f s (status then: '$status'); "
       "the copy run started %.3f s after the press" % ($complete - $pressed, $(cat "$copy_seen" 2>/dev/null || echo "float('nan')") - $pressed))
