@@ -34,11 +34,16 @@ class CaptureStream {
   // The format a caller chose (IAMStreamConfig::SetFormat) or the connection settled on.
   virtual void FormatChosen(const MediaType& /*format*/) {}
 
+  // True for a video device that draws with GDI: its samples are then DIB sections when the
+  // downstream agrees, and Fill gets the bitmap to draw into.
+  virtual bool DrawsIntoBitmaps() const { return false; }
+
   // Called on the streaming thread: Begin before the first frame (false: nothing can be
-  // delivered), Fill once per frame or chunk into a buffer of `capacity` bytes (returns the
-  // bytes written, 0 when nothing could be made), End after the last.
+  // delivered), Fill once per frame or chunk into a buffer of `capacity` bytes, which is the
+  // DIB section `bitmap` when that is not null (returns the bytes written, 0 when nothing could
+  // be made), End after the last.
   virtual bool Begin(const MediaType& format) = 0;
-  virtual long Fill(BYTE* data, long capacity) = 0;
+  virtual long Fill(BYTE* data, long capacity, HBITMAP bitmap) = 0;
   virtual void End() = 0;
 };
 

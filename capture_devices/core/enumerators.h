@@ -4,10 +4,12 @@
 
 #include <vector>
 
-#include "capture_devices/core/com_ptr.h"
+#include "platform/com_ptr.h"
 #include "capture_devices/core/media_type.h"
 
 namespace capture {
+
+using platform::ComPtr;
 
 // Enumerates the one pin of a filter.
 HRESULT NewPinEnumerator(IPin* pin, IEnumPins** out);

@@ -9,10 +9,13 @@
 #include <vector>
 
 #include "capture_devices/core/capture_stream.h"
-#include "capture_devices/core/com_ptr.h"
+#include "platform/com_ptr.h"
 #include "capture_devices/core/source_filter.h"
 
 namespace capture {
+
+using platform::ComPtr;
+
 namespace {
 
 HMODULE g_module = nullptr;

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <cwchar>
 
+#include "capture_devices/core/dib_allocator.h"
 #include "capture_devices/core/enumerators.h"
 #include "capture_devices/core/source_filter.h"
 #include "capture_devices/rules/frame_schedule.h"
@@ -170,6 +171,11 @@ HRESULT COutputPin::DecideAllocator() {
   wanted.cbAlign = std::max(wanted.cbAlign, 1L);
 
   ComPtr<IMemAllocator> allocator;
+  const VIDEOINFOHEADER* vih = m_mtConnected.VideoInfo();
+  m_bDibSamples = m_stream.DrawsIntoBitmaps() && vih &&
+                  SUCCEEDED(CDibAllocator::Create(vih->bmiHeader, allocator.Receive())) &&
+                  TryAllocator(allocator.get(), wanted);
+  if (m_bDibSamples) return S_OK;
   if (SUCCEEDED(m_pInput->GetAllocator(allocator.Receive())) && TryAllocator(allocator.get(), wanted)) return S_OK;
   if (SUCCEEDED(CoCreateInstance(CLSID_MemoryAllocator, nullptr, CLSCTX_INPROC_SERVER, IID_IMemAllocator,
                                  allocator.ReceiveVoid())) &&
@@ -193,6 +199,7 @@ STDMETHODIMP COutputPin::Disconnect() {
   if (m_filter.state() != State_Stopped) return VFW_E_NOT_STOPPED;
   if (!m_pConnected) return S_FALSE;
   m_pAllocator.Reset();
+  m_bDibSamples = false;
   m_pInput.Reset();
   m_pConnected.Reset();
   m_mtConnected = MediaType();
@@ -370,6 +377,8 @@ DWORD WINAPI COutputPin::ThreadEntry(void* pin) {
   // Some devices use COM on this thread (the system sound's loopback capture).
   const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
   timeBeginPeriod(1);  // wake-ups on time for 40 ms frames and 20 ms chunks
+  // A live source must keep its pace while the encoder's threads take every core it can.
+  SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_ABOVE_NORMAL);
   static_cast<COutputPin*>(pin)->StreamLoop();
   timeEndPeriod(1);
   if (SUCCEEDED(com)) CoUninitialize();
@@ -437,7 +446,7 @@ void COutputPin::RunSession(REFERENCE_TIME interval) {
     }
     const REFERENCE_TIME fill_start = watch.Elapsed();
     const long capacity = video ? sample->GetSize() : std::min(sample->GetSize(), SoundChunkBytes());
-    const long length = m_stream.Fill(data, capacity);
+    const long length = m_stream.Fill(data, capacity, m_bDibSamples ? CDibAllocator::BitmapOf(sample.get()) : nullptr);
     const double fill_seconds = (watch.Elapsed() - fill_start) / 1e7;
     ++m_nFills;
     m_fillSeconds += fill_seconds;

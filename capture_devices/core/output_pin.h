@@ -7,10 +7,12 @@
 #include <vector>
 
 #include "capture_devices/core/capture_stream.h"
-#include "capture_devices/core/com_ptr.h"
+#include "platform/com_ptr.h"
 #include "capture_devices/core/media_type.h"
 
 namespace capture {
+
+using platform::ComPtr;
 
 class CSourceFilter;
 
@@ -83,6 +85,7 @@ class COutputPin final : public IPin, public IAMStreamConfig, public IKsProperty
   ComPtr<IPin> m_pConnected;
   ComPtr<IMemInputPin> m_pInput;
   ComPtr<IMemAllocator> m_pAllocator;
+  bool m_bDibSamples = false;  // m_pAllocator is a CDibAllocator
 
   // What a running stretch needs, handed from Run to the streaming thread. Its own lock, since
   // Deactivate waits for the thread while holding the filter's.

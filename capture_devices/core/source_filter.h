@@ -6,7 +6,7 @@
 #include <string>
 
 #include "capture_devices/core/capture_stream.h"
-#include "capture_devices/core/com_ptr.h"
+#include "platform/com_ptr.h"
 #include "capture_devices/core/output_pin.h"
 
 namespace capture {

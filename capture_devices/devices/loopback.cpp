@@ -7,10 +7,13 @@
 #include <algorithm>
 #include <vector>
 
-#include "capture_devices/core/com_ptr.h"
+#include "platform/com_ptr.h"
 #include "capture_devices/rules/pcm.h"
 
 namespace capture {
+
+using platform::ComPtr;
+
 namespace {
 const GUID kFloatSubtype = {0x00000003, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
 }  // namespace

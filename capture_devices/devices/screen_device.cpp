@@ -70,67 +70,78 @@ class ScreenStream final : public CaptureStream {
   bool IsVideo() const override { return true; }
   const std::vector<StreamCaps>& Capabilities() const override { return m_caps; }
 
+  bool DrawsIntoBitmaps() const override { return true; }
+
   bool Begin(const MediaType& format) override {
     const VIDEOINFOHEADER* vih = format.VideoInfo();
     if (!vih) return false;
-    BITMAPINFO info{};
-    info.bmiHeader = vih->bmiHeader;
-    info.bmiHeader.biSizeImage = 0;
-    m_nImageBytes = vih->bmiHeader.biSizeImage;
+    m_info.bmiHeader = vih->bmiHeader;
     m_hScreenDC = GetDC(nullptr);
     m_hMemDC = CreateCompatibleDC(m_hScreenDC);
-    m_hBitmap = CreateDIBSection(m_hMemDC, &info, DIB_RGB_COLORS, &m_pBits, nullptr, 0);
-    if (!m_hScreenDC || !m_hMemDC || !m_hBitmap || !m_pBits) return false;
-    m_hOldBitmap = SelectObject(m_hMemDC, m_hBitmap);
-    return true;
+    return m_hScreenDC && m_hMemDC;
   }
 
-  long Fill(BYTE* data, long capacity) override {
-    if (capacity < static_cast<long>(m_nImageBytes)) return 0;
+  long Fill(BYTE* data, long capacity, HBITMAP bitmap) override {
+    const long image_bytes = static_cast<long>(m_info.bmiHeader.biSizeImage);
+    if (capacity < image_bytes) return 0;
+    // Drawn straight into the sample when it is a DIB section; otherwise into a bitmap of our
+    // own, copied after.
+    if (!bitmap && !m_hOwnBitmap) {
+      m_hOwnBitmap = CreateDIBSection(m_hMemDC, &m_info, DIB_RGB_COLORS, &m_pOwnBits, nullptr, 0);
+      if (!m_hOwnBitmap) return 0;
+    }
+    const HGDIOBJ old = SelectObject(m_hMemDC, bitmap ? bitmap : m_hOwnBitmap);
+    CaptureInto(m_hMemDC);
+    SelectObject(m_hMemDC, old);
+    GdiFlush();
+    if (!bitmap) std::memcpy(data, m_pOwnBits, image_bytes);
+    return image_bytes;
+  }
+
+  void End() override {
+    if (m_hOwnBitmap) DeleteObject(m_hOwnBitmap);
+    if (m_hMemDC) DeleteDC(m_hMemDC);
+    if (m_hScreenDC) ReleaseDC(nullptr, m_hScreenDC);
+    m_hOwnBitmap = nullptr;
+    m_pOwnBits = nullptr;
+    m_hMemDC = m_hScreenDC = nullptr;
+  }
+
+ private:
+  void CaptureInto(HDC dc) {
     // The screen is looked at anew for every frame: after a display change the same area is
     // captured, black where it is no longer on the screen.
     const CaptureRect screen{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
                              GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
     const CaptureRect visible = VisiblePart(m_rcArea, screen);
     if (!(visible == CaptureRect{0, 0, m_rcArea.width, m_rcArea.height}))
-      PatBlt(m_hMemDC, 0, 0, m_rcArea.width, m_rcArea.height, BLACKNESS);
+      PatBlt(dc, 0, 0, m_rcArea.width, m_rcArea.height, BLACKNESS);
     if (visible.width > 0)
-      BitBlt(m_hMemDC, visible.left, visible.top, visible.width, visible.height, m_hScreenDC,
-             m_rcArea.left + visible.left, m_rcArea.top + visible.top, SRCCOPY);
-    DrawPointer();
-    GdiFlush();
-    std::memcpy(data, m_pBits, m_nImageBytes);
-    return static_cast<long>(m_nImageBytes);
+      BitBlt(dc, visible.left, visible.top, visible.width, visible.height, m_hScreenDC, m_rcArea.left + visible.left,
+             m_rcArea.top + visible.top, SRCCOPY);
+    DrawPointer(dc);
   }
 
-  void End() override {
-    if (m_hOldBitmap) SelectObject(m_hMemDC, m_hOldBitmap);
-    if (m_hBitmap) DeleteObject(m_hBitmap);
-    if (m_hMemDC) DeleteDC(m_hMemDC);
-    if (m_hScreenDC) ReleaseDC(nullptr, m_hScreenDC);
-    m_hOldBitmap = m_hBitmap = nullptr;
-    m_hMemDC = m_hScreenDC = nullptr;
-    m_pBits = nullptr;
-  }
-
- private:
-  void DrawPointer() {
+  void DrawPointer(HDC dc) {
     CURSORINFO cursor{};
     cursor.cbSize = sizeof(cursor);
-    if (!GetCursorInfo(&cursor) || !(cursor.flags & CURSOR_SHOWING) || !cursor.hCursor) return;
-    const POINT hot = m_cursors.HotSpot(cursor.hCursor);
-    DrawIconEx(m_hMemDC, cursor.ptScreenPos.x - hot.x - m_rcArea.left, cursor.ptScreenPos.y - hot.y - m_rcArea.top,
-               cursor.hCursor, 0, 0, 0, nullptr, DI_NORMAL);
+    if (!GetCursorInfo(&cursor) || !(cursor.flags & CURSOR_SHOWING)) return;
+    // A pointer shown by another program may come without its handle (Wine gives none): the
+    // standard arrow stands in for it.
+    const HCURSOR shape = cursor.hCursor ? cursor.hCursor : m_hArrow;
+    const POINT hot = m_cursors.HotSpot(shape);
+    DrawIconEx(dc, cursor.ptScreenPos.x - hot.x - m_rcArea.left, cursor.ptScreenPos.y - hot.y - m_rcArea.top, shape, 0,
+               0, 0, nullptr, DI_NORMAL);
   }
 
   const CaptureRect m_rcArea;
   std::vector<StreamCaps> m_caps;
+  BITMAPINFO m_info{};
   HDC m_hScreenDC = nullptr;
   HDC m_hMemDC = nullptr;
-  HBITMAP m_hBitmap = nullptr;
-  HGDIOBJ m_hOldBitmap = nullptr;
-  void* m_pBits = nullptr;
-  DWORD m_nImageBytes = 0;
+  HBITMAP m_hOwnBitmap = nullptr;
+  void* m_pOwnBits = nullptr;
+  const HCURSOR m_hArrow = LoadCursorW(nullptr, IDC_ARROW);
   CursorCache m_cursors;
 };
 

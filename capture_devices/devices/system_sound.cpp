@@ -15,7 +15,7 @@ class SystemSoundStream final : public SoundStream {
     m_loopback.Open();  // without it: silence
     return true;
   }
-  long Fill(BYTE* data, long capacity) override {
+  long Fill(BYTE* data, long capacity, HBITMAP) override {
     const size_t frames = static_cast<size_t>(capacity) / kBytesPerFrame;
     m_loopback.Read(reinterpret_cast<int16_t*>(data), frames);
     return static_cast<long>(frames * kBytesPerFrame);

@@ -61,7 +61,7 @@ class TestCameraStream final : public CaptureStream {
     return true;
   }
 
-  long Fill(BYTE* data, long capacity) override {
+  long Fill(BYTE* data, long capacity, HBITMAP) override {
     if (capacity < static_cast<long>(m_nImageBytes)) return 0;
     DrawTestPattern(m_picture.data(), m_nWidth, m_nHeight, m_nFrame++);
     if (m_subtype == MEDIASUBTYPE_YUY2)

@@ -9,7 +9,7 @@ namespace {
 class TestMicrophoneStream final : public SoundStream {
  public:
   bool Begin(const MediaType&) override { return true; }
-  long Fill(BYTE* data, long capacity) override {
+  long Fill(BYTE* data, long capacity, HBITMAP) override {
     const size_t frames = static_cast<size_t>(capacity) / kBytesPerFrame;
     m_tone.Fill(reinterpret_cast<int16_t*>(data), frames);
     return static_cast<long>(frames * kBytesPerFrame);

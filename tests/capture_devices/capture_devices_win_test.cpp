@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "capture_devices/core/com_ptr.h"
+#include "platform/com_ptr.h"
 #include "resource_counts.h"
 
-using capture::ComPtr;
+using platform::ComPtr;
 
 namespace {
 

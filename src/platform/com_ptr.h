@@ -1,8 +1,8 @@
-// An owning COM interface pointer: released once, never copied by accident.
+// An owning COM interface pointer: each copy holds its own reference and releases it once.
 #pragma once
 #include <unknwn.h>
 
-namespace capture {
+namespace platform {
 
 template <class T>
 class ComPtr {
@@ -60,4 +60,4 @@ class ComPtr {
   T* p_ = nullptr;
 };
 
-}  // namespace capture
+}  // namespace platform
