@@ -38,7 +38,7 @@ clock_ticks=$(getconf CLK_TCK)
 wine_process() {
   local pid
   for pid in $(pgrep -x -- "$1"); do
-    if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX"; then
+    if grep -qsxz "WINEPREFIX=$WINEPREFIX" "/proc/$pid/environ"; then
       echo "$pid"
       return 0
     fi
