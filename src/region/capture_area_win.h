@@ -1,0 +1,15 @@
+#pragma once
+// The capture area as the desktop capture device reads it: four values under the current
+// user's "Software\screen-capture-recorder" key. Written as a set for an area, removed as a
+// set for the whole screen. Failures are not the user's concern and are ignored by callers.
+#include <cstdint>
+
+// Writes one REG_DWORD value, creating the key when needed; false when that fails.
+bool SetCaptureValue(const wchar_t* name, uint32_t value);
+// Deletes one value (a missing one counts as a failure), creating the key when needed.
+bool DeleteCaptureValue(const wchar_t* name);
+
+// Stores the rectangle (screen coordinates, right and bottom exclusive) with an even size.
+void WriteCaptureArea(int left, int top, int right, int bottom);
+// Removes the area: the device then captures the whole screen.
+void ClearCaptureArea();

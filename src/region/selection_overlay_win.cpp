@@ -1,0 +1,230 @@
+#include "region/selection_overlay_win.h"
+
+#include <string>
+
+#include "framework/message_map.h"
+#include "region/capture_area_win.h"
+#include "region/selection_rules.h"
+
+namespace {
+
+constexpr wchar_t kInputClass[] = L"Quorlin.AreaInput";
+constexpr wchar_t kShadingClass[] = L"Quorlin.AreaShading";
+constexpr BYTE kShadingAlpha = 120;
+// Visible to nobody, yet not 0: a layered window lets the mouse through where it is fully
+// transparent, and the input window must get it.
+constexpr BYTE kInputAlpha = 1;
+
+AreaRect ToArea(const RECT& rc) { return {rc.left, rc.top, rc.right, rc.bottom}; }
+RECT ToRect(const AreaRect& area) { return {area.left, area.top, area.right, area.bottom}; }
+
+POINT CursorPos() {
+  POINT pt = {};
+  GetCursorPos(&pt);
+  return pt;
+}
+
+}  // namespace
+
+CShiftRegionWindow2::CShiftRegionWindow2() {
+  HDC screen = GetDC(nullptr);
+  m_nScreenWidth = GetDeviceCaps(screen, HORZRES);
+  m_nScreenHeight = GetDeviceCaps(screen, VERTRES);
+  ReleaseDC(nullptr, screen);
+}
+
+bool CShiftRegionWindow2::CreateOverlayWindow(const wchar_t* class_name, const wchar_t* title, DWORD ex_style,
+                                              HBRUSH background) {
+  const HINSTANCE instance = GetModuleHandleW(nullptr);
+  WNDCLASSEXW wc = {};
+  wc.cbSize = sizeof wc;
+  wc.style = CS_HREDRAW;
+  wc.lpfnWndProc = DefWindowProcW;  // our handlers come in when the window is attached
+  wc.hInstance = instance;
+  wc.hIcon = LoadIconW(nullptr, IDI_WINLOGO);
+  wc.hCursor = LoadCursorW(nullptr, IDC_CROSS);
+  wc.hbrBackground = background;
+  wc.lpszClassName = class_name;
+  if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+  // Tool windows: no taskbar buttons for the overlay.
+  HWND hwnd = CreateWindowExW(ex_style | WS_EX_LAYERED | WS_EX_TOOLWINDOW, class_name, title, WS_POPUP, CW_USEDEFAULT,
+                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+  return hwnd && SubclassWindow(hwnd);
+}
+
+bool CShiftRegionWindow2::CreateRegionWindows(HWND bar) {
+  if (!CreateOverlayWindow(kInputClass, L"area", WS_EX_TOPMOST, nullptr)) return false;
+  SetLayeredWindowAttributes(m_hWnd, 0, kInputAlpha, LWA_ALPHA);
+  if (!m_wndFrame.CreateFrameWindow()) return false;
+  m_wndFrame.m_hFrameRgn = nullptr;
+  m_wndFrame.m_bLocked = FALSE;
+  m_wndFrame.m_hNotifyWnd = bar;
+  m_hNotifyWnd = bar;
+
+  m_pShadingWnd = std::make_unique<CShiftRegionWindow2>();
+  CShiftRegionWindow2& shading = *m_pShadingWnd;
+  if (!shading.CreateOverlayWindow(kShadingClass, L"layer", 0, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)))) {
+    return false;
+  }
+  SetLayeredWindowAttributes(shading.m_hWnd, 0, kShadingAlpha, LWA_ALPHA);
+  shading.m_hNotifyWnd = bar;
+  shading.m_bPassive = TRUE;
+  return true;
+}
+
+void CShiftRegionWindow2::ShowRegionOverlay() {
+  // Shown over the whole primary screen, not maximised: Wine leaves a maximised window's
+  // size and stacking to the X window manager, and a desktop may have none. The shading
+  // window first, so that the input window ends up on top and active.
+  for (HWND window : {m_pShadingWnd ? m_pShadingWnd->m_hWnd : nullptr, m_hWnd}) {
+    if (!window) continue;
+    SetWindowPos(window, HWND_TOP, 0, 0, m_nScreenWidth, m_nScreenHeight, SWP_SHOWWINDOW);
+    UpdateWindow(window);
+  }
+}
+
+void CShiftRegionWindow2::HideRegionOverlay() {
+  ShowWindow(m_hWnd, SW_HIDE);
+  if (!m_pShadingWnd) return;
+  m_pShadingWnd->CutHole({});
+  ShowWindow(m_pShadingWnd->m_hWnd, SW_HIDE);
+}
+
+bool CShiftRegionWindow2::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) {
+  static const MessageMap<CShiftRegionWindow2> map{{
+      {WM_LBUTTONDOWN, &CShiftRegionWindow2::OnLButtonDown},
+      {WM_MOUSEMOVE, &CShiftRegionWindow2::OnMouseMove},
+      {WM_LBUTTONUP, &CShiftRegionWindow2::OnLButtonUp},
+      {WM_RBUTTONDOWN, &CShiftRegionWindow2::OnRButtonDown},
+  }};
+  if (!m_bPassive) return map.Dispatch(this, message, wparam, lparam, result);
+  // The shading window swallows the mouse messages the input window handles.
+  static const MessageMap<CShiftRegionWindow2> passive{{
+      {WM_LBUTTONDOWN, &CShiftRegionWindow2::OnIgnoredMouse},
+      {WM_MOUSEMOVE, &CShiftRegionWindow2::OnIgnoredMouse},
+      {WM_LBUTTONUP, &CShiftRegionWindow2::OnIgnoredMouse},
+      {WM_RBUTTONDOWN, &CShiftRegionWindow2::OnIgnoredMouse},
+  }};
+  return passive.Dispatch(this, message, wparam, lparam, result);
+}
+
+LRESULT CShiftRegionWindow2::OnLButtonDown(WPARAM wparam, LPARAM lparam) {
+  ShowWindow(m_wndFrame.m_hWnd, SW_HIDE);
+  const POINT pt = CursorPos();
+  m_rcSelection = {pt.x, pt.y, pt.x, pt.y};
+  m_bDragging = TRUE;
+  return Default(WM_LBUTTONDOWN, wparam, lparam);
+}
+
+LRESULT CShiftRegionWindow2::OnMouseMove(WPARAM wparam, LPARAM lparam) {
+  const POINT pt = CursorPos();
+  if (!m_bDragging) {
+    // Before the press the hint follows the cursor.
+    m_rcSelection = {pt.x, pt.y, pt.x + 1, pt.y + 1};
+    if (m_pShadingWnd) m_pShadingWnd->UpdateSizeLabel(m_rcSelection);
+    return 0;
+  }
+  const DragStep step = FollowCursor(ToArea(m_rcSelection), pt.x, pt.y, m_nScreenWidth, m_nScreenHeight);
+  m_rcSelection = ToRect(step.selection);
+  if (step.show && m_pShadingWnd) {
+    // The hole first: its repaint would otherwise cover the label just drawn.
+    m_pShadingWnd->CutHole(m_rcSelection);
+    m_pShadingWnd->UpdateSizeLabel(m_rcSelection);
+    PostMessageW(m_hNotifyWnd, kWmAreaChanged, reinterpret_cast<WPARAM>(&m_rcSelection), 0);
+  }
+  return Default(WM_MOUSEMOVE, wparam, lparam);
+}
+
+LRESULT CShiftRegionWindow2::OnLButtonUp(WPARAM wparam, LPARAM lparam) {
+  // A release without a press on the overlay chooses nothing.
+  if (!m_bDragging) return Default(WM_LBUTTONUP, wparam, lparam);
+  m_bDragging = FALSE;
+  HideRegionOverlay();
+  const std::optional<AreaRect> accepted = AcceptSelection(ToArea(m_rcSelection), m_nScreenWidth, m_nScreenHeight);
+  if (!accepted) {
+    BackToFullScreen();
+  } else {
+    m_rcSelection = ToRect(*accepted);
+    // Placed while hidden, so it never shows at its old place; the update publishes the
+    // inside and writes the capture area.
+    MoveWindow(m_wndFrame.m_hWnd, accepted->left, accepted->top, accepted->Width(), accepted->Height(), TRUE);
+    ShowWindow(m_wndFrame.m_hWnd, SW_SHOW);
+    m_wndFrame.UpdateFrame();
+    PostMessageW(m_hNotifyWnd, kWmAreaChanged, reinterpret_cast<WPARAM>(&m_rcSelection), 0);
+    m_bAreaChosen = TRUE;
+  }
+  return Default(WM_LBUTTONUP, wparam, lparam);
+}
+
+LRESULT CShiftRegionWindow2::OnRButtonDown(WPARAM wparam, LPARAM lparam) {
+  HideRegionOverlay();
+  m_bDragging = FALSE;  // a cancelled drag must not go on when the overlay comes back
+  BackToFullScreen();
+  return Default(WM_RBUTTONDOWN, wparam, lparam);
+}
+
+void CShiftRegionWindow2::BackToFullScreen() {
+  ShowWindow(m_wndFrame.m_hWnd, SW_HIDE);
+  ClearCaptureArea();
+  m_bAreaChosen = FALSE;
+  PostMessageW(m_hNotifyWnd, kWmAreaChanged, 0, 0);
+}
+
+void CShiftRegionWindow2::CutHole(const RECT& selection) {
+  RECT client;
+  GetClientRect(m_hWnd, &client);
+  ScopedRegion region(CreateRectRgnIndirect(&client));
+  if (!region) return;
+  if (!IsRectEmpty(&selection)) {
+    // The maximised window's client coordinates are screen coordinates.
+    ScopedRegion hole(CreateRectRgnIndirect(&selection));
+    if (!hole || CombineRgn(region.Get(), region.Get(), hole.Get(), RGN_DIFF) == ERROR) return;
+  }
+  m_hShadingRgn = region.Get();
+  // The window system owns the region from here on; the repaint is done at once, so that
+  // what is drawn next is not painted over.
+  SetWindowRgn(m_hWnd, region.Release(), TRUE);
+  UpdateWindow(m_hWnd);
+}
+
+void CShiftRegionWindow2::UpdateSizeLabel(const RECT& selection) {
+  ScopedWindowDC dc(m_hWnd);
+  if (!dc) return;
+  DrawOrEraseLabel(dc.Get(), m_rcLastLabel, false);
+  DrawOrEraseLabel(dc.Get(), selection, true);
+  m_rcLastLabel = selection;
+}
+
+void CShiftRegionWindow2::DrawOrEraseLabel(HDC dc, const RECT& selection, bool draw) {
+  const AreaRect area = ToArea(selection);
+  if (area.IsEmpty()) return;
+  ScopedMemoryDC memory(dc);
+  if (!memory) return;
+  ScopedSelect font(dc, GetStockObject(SYSTEM_FONT));
+  const std::wstring text = SizeLabelText(area);
+  SIZE size = {};
+  GetTextExtentPointW(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  const LabelPlace place = PlaceSizeLabel(area, size.cx, size.cy);
+  const AreaRect& box = place.box;
+  if (!draw) {
+    if (!m_hSavedLabel) return;
+    {
+      ScopedSelect saved(memory.Get(), m_hSavedLabel.Get());
+      BitBlt(dc, box.left, box.top, box.Width(), box.Height(), memory.Get(), 0, 0, SRCCOPY);
+    }
+    m_hSavedLabel.Reset();  // deselected first
+    return;
+  }
+  m_hSavedLabel.Reset(CreateCompatibleBitmap(dc, box.Width(), box.Height()));
+  if (m_hSavedLabel) {
+    ScopedSelect saved(memory.Get(), m_hSavedLabel.Get());
+    BitBlt(memory.Get(), 0, 0, box.Width(), box.Height(), dc, box.left, box.top, SRCCOPY);
+  }
+  const COLORREF old_text = SetTextColor(dc, RGB(0, 255, 0));
+  const COLORREF old_back = SetBkColor(dc, RGB(0, 0, 0));
+  const int old_mode = SetBkMode(dc, OPAQUE);
+  ExtTextOutW(dc, place.text_x, place.text_y, 0, nullptr, text.c_str(), static_cast<UINT>(text.size()), nullptr);
+  SetTextColor(dc, old_text);
+  SetBkColor(dc, old_back);
+  SetBkMode(dc, old_mode);
+}
