@@ -13,15 +13,6 @@ void SweepLeftoverEncoder();
 // TODO: the start-up check of the encoder and capture devices; passes at once for now.
 INT_PTR RunStartupCheck(HWND bar);
 
-// TODO: the region selection overlay, the recording frame and the capture-area values.
-void CreateRegionWindows(HWND bar);
-void HideRecordingFrame();
-void ClearCaptureArea();
-void ShowRegionOverlay();
-bool IsAreaChosen();
-void SetAreaChosen(bool chosen);
-void SetRecordingFrameLocked(bool locked, COLORREF corner_colour);
-
 // TODO: the settings dialog.
 void RunSettingsDialog(HWND bar);
 

@@ -11,6 +11,7 @@
 #include "framework/message_map.h"
 #include "framework/win_app.h"
 #include "platform/text_codepage.h"
+#include "region/region_windows_win.h"
 #include "res/resource.h"
 #include "settings/settings_store.h"
 

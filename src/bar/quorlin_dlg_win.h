@@ -13,12 +13,13 @@
 #include "engine/encoder_run.h"
 #include "engine/recording_workflow.h"
 #include "framework/dialog.h"
+#include "region/area_rect.h"
 
 // Private messages, all received by the bar (the two encoder reports are in run_event.h).
 constexpr UINT WM_ENCODER_EVENT = kWmEncoderEvent;
 constexpr UINT WM_REMUX_EVENT = kWmRemuxEvent;
 constexpr UINT WM_CAMERA_CLOSED = WM_USER + 201;
-constexpr UINT WM_AREA_CHANGED = WM_USER + 301;
+constexpr UINT WM_AREA_CHANGED = kWmAreaChanged;
 constexpr UINT WM_CAPTURED_KEY = WM_USER + 501;
 
 class CQuorlinDlg : public CDialog, public CDialogUtility, private RecordingBar {
