@@ -16,3 +16,7 @@
 #define IDC_FILES 1019
 #define IDC_AREA 1021
 #define IDC_ABOUT 1023
+
+// The camera window.
+#define IDD_VIDEO_DIALOG 130
+#define IDC_VIDEO_PICTURE 1016

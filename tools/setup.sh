@@ -16,6 +16,9 @@ packages=(
   xvfb xauth xdotool x11-utils imagemagick fonts-wqy-zenhei
   locales ffmpeg file procps psmisc python3
   nginx libnginx-mod-rtmp
+  # The camera preview's video renderer runs on Wine's Direct3D, which needs OpenGL of the
+  # program's bitness.
+  libgl1 libglx-mesa0 libgl1-mesa-dri libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386
 )
 # npm fetches the encoder below; Debian's npm brings Node.js with it.
 command -v npm >/dev/null || packages+=(npm)

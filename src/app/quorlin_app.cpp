@@ -1,6 +1,7 @@
 #include "app/quorlin_app.h"
 
 #include <commctrl.h>
+#include <objbase.h>
 
 #include "bar/quorlin_dlg_win.h"
 #include "framework/message_box.h"
@@ -24,9 +25,14 @@ BOOL CQuorlinApp::InitInstance() {
   controls.dwICC = ICC_WIN95_CLASSES;
   InitCommonControlsEx(&controls);
 
-  CQuorlinDlg bar;
-  m_hMainWnd = nullptr;
-  bar.DoModal();
+  // Devices are listed and previewed on this thread, in a single-threaded apartment.
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  {
+    CQuorlinDlg bar;
+    m_hMainWnd = nullptr;
+    bar.DoModal();
+  }
+  if (SUCCEEDED(com)) CoUninitialize();
   // The process ends here rather than entering a message loop.
   return FALSE;
 }

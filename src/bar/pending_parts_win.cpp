@@ -11,9 +11,4 @@ INT_PTR RunStartupCheck(HWND) { return IDOK; }
 
 void RunSettingsDialog(HWND) {}
 
-bool IsCameraShowing() { return false; }
-void CloseCamera() {}
-void OpenCamera(HWND) {}
-void DestroyCameraWindow() {}
-
 void RunAboutDialog(HWND) {}

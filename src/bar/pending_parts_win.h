@@ -16,11 +16,5 @@ INT_PTR RunStartupCheck(HWND bar);
 // TODO: the settings dialog.
 void RunSettingsDialog(HWND bar);
 
-// TODO: the camera window.
-bool IsCameraShowing();
-void CloseCamera();
-void OpenCamera(HWND bar);
-void DestroyCameraWindow();
-
 // TODO: the About dialog.
 void RunAboutDialog(HWND bar);

@@ -89,7 +89,8 @@ BOOL CQuorlinDlg::OnInitDialog() {
   GetClientRect(m_hWnd, &client);
   RECT button;
   GetClientRect(m_btnClose.m_hWnd, &button);
-  const BarRect place = CloseButtonPlace({client.left, client.top, client.right, client.bottom}, button.right, button.bottom);
+  const BarRect place =
+      CloseButtonPlace({client.left, client.top, client.right, client.bottom}, button.right, button.bottom);
   MoveWindow(m_btnClose.m_hWnd, place.left, place.top, place.Width(), place.Height(), TRUE);
 
   SweepLeftoverEncoder();
@@ -238,32 +239,42 @@ void CQuorlinDlg::OnCancel() {
   }
   ReleaseHotkeyLibrary(m_hHotkeyLib);
   m_hHotkeyLib = nullptr;
-  if (IsCameraShowing()) CloseCamera();
-  DestroyCameraWindow();
+  if (IsCameraShowing()) m_pCameraWindow->CloseCamera();
+  m_pCameraWindow.reset();
   Sleep(50);
   EndDialog(IDCANCEL);
 }
 
 void CQuorlinDlg::OnSetup() {
   if (m_workflow.IsRunActive()) return;
-  if (IsCameraShowing()) CloseCamera();
+  if (IsCameraShowing()) m_pCameraWindow->CloseCamera();
   Sleep(200);
   RunSettingsDialog(m_hWnd);
   SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
 }
 
 void CQuorlinDlg::ToggleCamera() {
-  if (IsCameraShowing()) {
-    CloseCamera();
+  if (!m_pCameraWindow) {
+    m_pCameraWindow = std::make_unique<CVideoDlg1>(m_hWnd);
+    if (!m_pCameraWindow->Create()) {
+      m_pCameraWindow.reset();
+      return;
+    }
+  }
+  if (m_pCameraWindow->m_bShowing) {
+    m_pCameraWindow->CloseCamera();
     return;
   }
-  if (LoadSettings()->camera_name[0] == '\0') {
+  const SettingsRecord* settings = LoadSettings();
+  if (settings->camera_name[0] == '\0') {
     ShowMessage(L"没有配置摄像头！\r\n请通过设置功能设置要使用的设备。");
     return;
   }
   m_btnCamera.LoadStripBitmap(SkinFile(L"camed.bmp"));
   InvalidateRect(m_btnCamera.m_hWnd, nullptr, TRUE);
-  OpenCamera(m_hWnd);
+  m_pCameraWindow->SetCamera(platform::AnsiToWide(settings->camera_name), settings->camera_width,
+                             settings->camera_height);
+  m_pCameraWindow->OpenCamera();
 }
 
 void CQuorlinDlg::OnOpenFolder() {

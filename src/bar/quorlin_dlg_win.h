@@ -12,13 +12,13 @@
 #include "controls/label_win.h"
 #include "engine/encoder_run.h"
 #include "engine/recording_workflow.h"
+#include "devices/video_dlg1_win.h"  // WM_CAMERA_CLOSED
 #include "framework/dialog.h"
 #include "region/area_rect.h"
 
 // Private messages, all received by the bar (the two encoder reports are in run_event.h).
 constexpr UINT WM_ENCODER_EVENT = kWmEncoderEvent;
 constexpr UINT WM_REMUX_EVENT = kWmRemuxEvent;
-constexpr UINT WM_CAMERA_CLOSED = WM_USER + 201;
 constexpr UINT WM_AREA_CHANGED = kWmAreaChanged;
 constexpr UINT WM_CAPTURED_KEY = WM_USER + 501;
 
@@ -59,6 +59,7 @@ class CQuorlinDlg : public CDialog, public CDialogUtility, private RecordingBar 
   void OnAbout();
 
   void ToggleCamera();
+  bool IsCameraShowing() const { return m_pCameraWindow && m_pCameraWindow->m_bShowing; }
   void SetStatusText(const std::wstring& text, bool error) override;
   void PlaceBarAtTop(int y);
   void ApplySkin();
@@ -100,4 +101,5 @@ class CQuorlinDlg : public CDialog, public CDialogUtility, private RecordingBar 
   CLabel m_lblStatus;
   CDynamicLED m_ledState;
   HMODULE m_hHotkeyLib = nullptr;
+  std::unique_ptr<CVideoDlg1> m_pCameraWindow;  // made on the first use of the camera button
 };

@@ -1,5 +1,7 @@
 #include "framework/dialog.h"
 
+#include <algorithm>
+
 #include "framework/subclass_wnd.h"
 #include "framework/win_app.h"
 
@@ -16,9 +18,19 @@ HWND CDialog::CreateFromTemplate() {
                             reinterpret_cast<LPARAM>(this));
 }
 
+std::vector<HWND> CDialog::s_modeless;
+
 bool CDialog::Create() {
   m_bModal = false;
-  return CreateFromTemplate() != nullptr;
+  if (!CreateFromTemplate()) return false;
+  s_modeless.push_back(m_hWnd);
+  return true;
+}
+
+bool CDialog::IsModelessDialogMessage(MSG* msg) {
+  for (HWND dialog : s_modeless)
+    if ((msg->hwnd == dialog || IsChild(dialog, msg->hwnd)) && IsDialogMessageW(dialog, msg)) return true;
+  return false;
 }
 
 INT_PTR CDialog::DoModal() {
@@ -45,7 +57,9 @@ INT_PTR CDialog::DoModal() {
       PostQuitMessage(static_cast<int>(msg.wParam));  // leave WM_QUIT for the outer loop
       break;
     }
-    if (CSubclassWnd::PreTranslateFor(&msg) || PreTranslateMessage(&msg) || IsDialogMessageW(m_hWnd, &msg)) continue;
+    if (CSubclassWnd::PreTranslateFor(&msg) || PreTranslateMessage(&msg) || IsDialogMessageW(m_hWnd, &msg) ||
+        IsModelessDialogMessage(&msg))
+      continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
@@ -82,6 +96,7 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT message, WPARAM wparam, LPA
   if (!self) return FALSE;
   if (message == WM_NCDESTROY) {
     SetWindowLongPtrW(hwnd, DWLP_USER, 0);
+    s_modeless.erase(std::remove(s_modeless.begin(), s_modeless.end(), hwnd), s_modeless.end());
     self->m_hWnd = nullptr;
     return FALSE;
   }
@@ -94,9 +109,17 @@ INT_PTR CDialog::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   if (OnMessage(message, wparam, lparam, result)) {
     switch (message) {
       // These answer through the dialog procedure's own return value.
-      case WM_CTLCOLORMSGBOX: case WM_CTLCOLOREDIT: case WM_CTLCOLORLISTBOX: case WM_CTLCOLORBTN:
-      case WM_CTLCOLORDLG: case WM_CTLCOLORSCROLLBAR: case WM_CTLCOLORSTATIC: case WM_COMPAREITEM:
-      case WM_VKEYTOITEM: case WM_CHARTOITEM: case WM_QUERYDRAGICON:
+      case WM_CTLCOLORMSGBOX:
+      case WM_CTLCOLOREDIT:
+      case WM_CTLCOLORLISTBOX:
+      case WM_CTLCOLORBTN:
+      case WM_CTLCOLORDLG:
+      case WM_CTLCOLORSCROLLBAR:
+      case WM_CTLCOLORSTATIC:
+      case WM_COMPAREITEM:
+      case WM_VKEYTOITEM:
+      case WM_CHARTOITEM:
+      case WM_QUERYDRAGICON:
         return static_cast<INT_PTR>(result);
       default:
         SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, result);

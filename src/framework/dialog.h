@@ -1,6 +1,8 @@
 #pragma once
 // A dialog from a template in the resources, run modally with our own loop (so that a
 // dialog can look at messages before they are dispatched) or created modeless.
+#include <vector>
+
 #include "framework/wnd.h"
 
 class CDialog : public CWnd {
@@ -27,6 +29,11 @@ class CDialog : public CWnd {
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   INT_PTR HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
   HWND CreateFromTemplate();
+  static bool IsModelessDialogMessage(MSG* msg);
+
+  // Modeless dialogs of the process, so that any modal loop gives them their keyboard
+  // navigation (Escape, Enter) too.
+  static std::vector<HWND> s_modeless;
 
   UINT m_nTemplateId;
   HWND m_hParent;

@@ -1,0 +1,64 @@
+#include "devices/device_list_win.h"
+
+#include <cwchar>
+
+#include "platform/com_ptr.h"
+
+using platform::ComPtr;
+
+namespace devices {
+namespace {
+
+// The category's device monikers; VFW_E_NOT_FOUND for an empty category.
+HRESULT EnumerateCategory(const GUID& category, ComPtr<IEnumMoniker>& monikers) {
+  ComPtr<ICreateDevEnum> devices;
+  HRESULT hr = CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
+                                devices.ReceiveVoid());
+  if (FAILED(hr)) return hr;
+  hr = devices->CreateClassEnumerator(category, monikers.Receive(), 0);
+  return hr == S_FALSE ? VFW_E_NOT_FOUND : hr;
+}
+
+// The moniker's friendly name into `out` (at most `capacity` characters with the terminator).
+bool ReadFriendlyName(IMoniker* moniker, wchar_t* out, size_t capacity) {
+  ComPtr<IPropertyBag> bag;
+  if (FAILED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, bag.ReceiveVoid()))) return false;
+  VARIANT name;
+  VariantInit(&name);
+  const bool ok = SUCCEEDED(bag->Read(L"FriendlyName", &name, nullptr)) && name.vt == VT_BSTR && name.bstrVal;
+  if (ok) {
+    wcsncpy(out, name.bstrVal, capacity - 1);
+    out[capacity - 1] = L'\0';
+  }
+  VariantClear(&name);
+  return ok;
+}
+
+}  // namespace
+
+int ListDeviceNames(const GUID& category, DeviceNameList& list) {
+  list.count = 0;
+  ComPtr<IEnumMoniker> monikers;
+  if (FAILED(EnumerateCategory(category, monikers))) return 0;
+  ComPtr<IMoniker> moniker;
+  while (list.count < DeviceNameList::kSlots && monikers->Next(1, moniker.Receive(), nullptr) == S_OK) {
+    if (ReadFriendlyName(moniker.get(), list.names[list.count], DeviceNameList::kSlotChars)) ++list.count;
+  }
+  return list.count;
+}
+
+HRESULT FindCaptureDevice(const wchar_t* name, IBaseFilter** filter) {
+  *filter = nullptr;
+  ComPtr<IEnumMoniker> monikers;
+  const HRESULT hr = EnumerateCategory(CLSID_VideoInputDeviceCategory, monikers);
+  if (FAILED(hr)) return hr;
+  ComPtr<IMoniker> moniker;
+  wchar_t friendly[DeviceNameList::kSlotChars];
+  while (monikers->Next(1, moniker.Receive(), nullptr) == S_OK) {
+    if (ReadFriendlyName(moniker.get(), friendly, DeviceNameList::kSlotChars) && wcscmp(friendly, name) == 0)
+      return moniker->BindToObject(nullptr, nullptr, IID_IBaseFilter, reinterpret_cast<void**>(filter));
+  }
+  return VFW_E_NOT_FOUND;
+}
+
+}  // namespace devices
