@@ -18,10 +18,11 @@ constexpr BYTE kInputAlpha = 1;
 AreaRect ToArea(const RECT& rc) { return {rc.left, rc.top, rc.right, rc.bottom}; }
 RECT ToRect(const AreaRect& area) { return {area.left, area.top, area.right, area.bottom}; }
 
+// Where the cursor was when the message being handled came about, in screen coordinates:
+// a press is anchored where it happened even when its message is handled late.
 POINT CursorPos() {
-  POINT pt = {};
-  GetCursorPos(&pt);
-  return pt;
+  const DWORD pos = GetMessagePos();
+  return {static_cast<short>(LOWORD(pos)), static_cast<short>(HIWORD(pos))};
 }
 
 }  // namespace
