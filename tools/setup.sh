@@ -14,6 +14,8 @@ packages=(
   g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix
   wine wine32:i386 wine64
   xvfb xauth xdotool x11-utils imagemagick fonts-wqy-zenhei
+  # A compositing manager, so that translucent windows show as such on the virtual display.
+  xcompmgr
   locales ffmpeg file procps psmisc python3
   nginx libnginx-mod-rtmp
   # The camera preview's video renderer runs on Wine's Direct3D, which needs OpenGL of the

@@ -2,7 +2,8 @@
 """Reads back what a recording shows and sounds like, for the end-to-end tests (ffmpeg decodes).
 
   media_check.py pixels MEDIA SAVE.png X,Y,RRGGBB ...
-      the frame in the middle of MEDIA (kept as SAVE.png) has about that colour at each point
+      the frame in the middle of MEDIA (kept as SAVE.png), or the picture MEDIA, has about
+      that colour at each point
   media_check.py matches MEDIA SAVE.png SCREENSHOT.png LEFT TOP
       the frame in the middle of MEDIA equals the screenshot's part of the same size at LEFT,TOP
   media_check.py tone MEDIA HZ
@@ -26,8 +27,10 @@ def decode_frame(media, middle=False, save=None):
     probe = json.loads(subprocess.check_output(["ffprobe", "-v", "error", "-select_streams", "v:0", "-show_entries",
                                                 "stream=width,height:format=duration", "-of", "json", media]))
     width, height = probe["streams"][0]["width"], probe["streams"][0]["height"]
-    # Seeking after the input: decoded from the start, exact in a transport stream too.
-    seek = ["-ss", str(float(probe["format"]["duration"]) / 2)] if middle else []
+    # Seeking after the input: decoded from the start, exact in a transport stream too. A
+    # picture (a screenshot) has no duration and one frame.
+    duration = probe["format"].get("duration")
+    seek = ["-ss", str(float(duration) / 2)] if middle and duration else []
     head = ["ffmpeg", "-v", "error", "-i", media] + seek
     if save:
         subprocess.check_call(head + ["-y", "-frames:v", "1", save])
