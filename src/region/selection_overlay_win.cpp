@@ -100,13 +100,8 @@ bool CShiftRegionWindow2::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, 
   }};
   if (!m_bPassive) return map.Dispatch(this, message, wparam, lparam, result);
   // The shading window swallows the mouse messages the input window handles.
-  static const MessageMap<CShiftRegionWindow2> passive{{
-      {WM_LBUTTONDOWN, &CShiftRegionWindow2::OnIgnoredMouse},
-      {WM_MOUSEMOVE, &CShiftRegionWindow2::OnIgnoredMouse},
-      {WM_LBUTTONUP, &CShiftRegionWindow2::OnIgnoredMouse},
-      {WM_RBUTTONDOWN, &CShiftRegionWindow2::OnIgnoredMouse},
-  }};
-  return passive.Dispatch(this, message, wparam, lparam, result);
+  result = 0;
+  return message == WM_LBUTTONDOWN || message == WM_MOUSEMOVE || message == WM_LBUTTONUP || message == WM_RBUTTONDOWN;
 }
 
 LRESULT CShiftRegionWindow2::OnLButtonDown(WPARAM wparam, LPARAM lparam) {

@@ -45,7 +45,6 @@ class CShiftRegionWindow2 : public CSubclassWnd {
   LRESULT OnMouseMove(WPARAM, LPARAM);
   LRESULT OnLButtonUp(WPARAM, LPARAM);
   LRESULT OnRButtonDown(WPARAM, LPARAM);
-  LRESULT OnIgnoredMouse(WPARAM, LPARAM) { return 0; }
 
   bool CreateOverlayWindow(const wchar_t* class_name, const wchar_t* title, DWORD ex_style, HBRUSH background);
   void HideRegionOverlay();
