@@ -28,11 +28,12 @@ toolchain_for() {
   esac
 }
 
-# Starts a private virtual display; sets DISPLAY and xvfb_pid (the caller stops it).
+# start_virtual_display [WIDTHxHEIGHT]: starts a private virtual display (1280x800 unless
+# told); sets DISPLAY and xvfb_pid (the caller stops it).
 start_virtual_display() {
   local fd_file
   fd_file=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$fd_file" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "${1:-1280x800}x24" -nolisten tcp 3>"$fd_file" >/dev/null 2>&1 &
   xvfb_pid=$!
   for _ in $(seq 200); do
     [ -s "$fd_file" ] && break

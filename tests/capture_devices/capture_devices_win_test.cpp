@@ -47,46 +47,45 @@ class DevicesEnvironment : public ::testing::Environment {
 };
 const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new DevicesEnvironment);
 
-std::vector<std::wstring> ListDevices(const GUID& category) {
-  std::vector<std::wstring> names;
+// Calls visit(name, moniker) for each device of the category, until it answers true.
+template <class Visit>
+void ForEachDevice(const GUID& category, Visit visit) {
   ComPtr<ICreateDevEnum> devices;
   ComPtr<IEnumMoniker> monikers;
   if (FAILED(CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
                               devices.ReceiveVoid())) ||
       devices->CreateClassEnumerator(category, monikers.Receive(), 0) != S_OK)
-    return names;
+    return;
   ComPtr<IMoniker> moniker;
-  while (monikers->Next(1, moniker.Receive(), nullptr) == S_OK) {
+  bool done = false;
+  while (!done && monikers->Next(1, moniker.Receive(), nullptr) == S_OK) {
     ComPtr<IPropertyBag> bag;
     VARIANT name;
     VariantInit(&name);
     if (SUCCEEDED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, bag.ReceiveVoid())) &&
         SUCCEEDED(bag->Read(L"FriendlyName", &name, nullptr)))
-      names.push_back(name.bstrVal);
+      done = visit(std::wstring(name.bstrVal), moniker.get());
     VariantClear(&name);
   }
+}
+
+std::vector<std::wstring> ListDevices(const GUID& category) {
+  std::vector<std::wstring> names;
+  ForEachDevice(category, [&](const std::wstring& name, IMoniker*) {
+    names.push_back(name);
+    return false;
+  });
   return names;
 }
 
 // Opens a device by its friendly name, as the encoder does.
 ComPtr<IBaseFilter> OpenDevice(const GUID& category, const std::wstring& wanted) {
   ComPtr<IBaseFilter> filter;
-  ComPtr<ICreateDevEnum> devices;
-  ComPtr<IEnumMoniker> monikers;
-  if (FAILED(CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
-                              devices.ReceiveVoid())) ||
-      devices->CreateClassEnumerator(category, monikers.Receive(), 0) != S_OK)
-    return filter;
-  ComPtr<IMoniker> moniker;
-  while (!filter && monikers->Next(1, moniker.Receive(), nullptr) == S_OK) {
-    ComPtr<IPropertyBag> bag;
-    VARIANT name;
-    VariantInit(&name);
-    if (SUCCEEDED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, bag.ReceiveVoid())) &&
-        SUCCEEDED(bag->Read(L"FriendlyName", &name, nullptr)) && wanted == name.bstrVal)
-      moniker->BindToObject(nullptr, nullptr, IID_IBaseFilter, filter.ReceiveVoid());
-    VariantClear(&name);
-  }
+  ForEachDevice(category, [&](const std::wstring& name, IMoniker* moniker) {
+    if (name != wanted) return false;
+    moniker->BindToObject(nullptr, nullptr, IID_IBaseFilter, filter.ReceiveVoid());
+    return true;
+  });
   return filter;
 }
 

@@ -34,16 +34,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A private display of the full-HD size (start_virtual_display's is smaller).
-fd_file=$(mktemp)
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$fd_file" >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 200); do
-  [ -s "$fd_file" ] && break
-  sleep 0.05
-done
-export DISPLAY=":$(tr -d '\n' <"$fd_file")"
-rm -f "$fd_file"
+# A private display of the full-HD size.
+start_virtual_display 1920x1080
 
 # The prefix's Wine session belongs to this display: end one left over from an earlier run.
 wineserver -k 2>/dev/null || true
