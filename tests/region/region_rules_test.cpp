@@ -43,25 +43,6 @@ TEST(Selection, ReleaseGrowsRejectsOrEvensTheDrag) {
   }
 }
 
-TEST(Selection, DragFollowsTheCursorWithinTheScreen) {
-  const AreaRect anchor{100, 100, 100, 100};
-  DragStep step = FollowCursor(anchor, 300, 200, kScreenWidth, kScreenHeight);
-  EXPECT_TRUE(step.show);
-  EXPECT_EQ((AreaRect{100, 100, 300, 200}), step.selection);
-
-  // The same place again shows nothing new.
-  EXPECT_FALSE(FollowCursor(step.selection, 300, 200, kScreenWidth, kScreenHeight).show);
-
-  // The last column and row are never part of the selection.
-  step = FollowCursor(anchor, 1280, 800, kScreenWidth, kScreenHeight);
-  EXPECT_EQ((AreaRect{100, 100, 1279, 799}), step.selection);
-
-  // Left of the anchor: stored as it is, shown not at all.
-  step = FollowCursor(anchor, 50, 300, kScreenWidth, kScreenHeight);
-  EXPECT_FALSE(step.show);
-  EXPECT_EQ((AreaRect{100, 100, 50, 300}), step.selection);
-}
-
 TEST(SizeLabel, TextAndPlace) {
   // Before the press the selection is the cursor's pixel: the hint.
   EXPECT_EQ(L"请按下左键拖动鼠标", SizeLabelText({500, 400, 501, 401}));
