@@ -1,9 +1,9 @@
 #pragma once
 // Finds the progress time in one chunk of encoder output. The output is not split into
-// lines: only the chunk's first "time=" counts, the chunk must go on for more than 18
-// characters from it, and at least 11 characters must come before the next blank; the time
-// is then the 11 characters after "time=" (HH:MM:SS.cc). A line cut by the end of a chunk
-// yields nothing.
+// lines: a "time=" counts when the chunk goes on for more than 18 characters from it and at
+// least 11 characters come before the next blank; the time is then the 11 characters after
+// "time=" (HH:MM:SS.cc). Of several, the last that counts is taken; a line cut by the end of
+// the chunk does not count.
 #include <cstddef>
 
 constexpr size_t kProgressTimeLength = 11;
