@@ -27,9 +27,9 @@ void ClosePipes(EncoderRun* run) {
   platform::ClosePipe(&run->input_pipe);
 }
 
-// Waits for the process in bounded slices, acting on a stop request between them: first
-// "q" on the encoder's standard input, then, after the grace period, termination (repeated
-// until the process is gone).
+// Waits for the process in bounded slices, woken at once by a stop request: first "q" on the
+// encoder's standard input, then, after the grace period, termination (repeated until the
+// process is gone).
 void WaitForEncoder(EncoderRun* run, platform::ChildProcess* child) {
   using Clock = std::chrono::steady_clock;
   bool quit_sent = false;
@@ -45,11 +45,19 @@ void WaitForEncoder(EncoderRun* run, platform::ChildProcess* child) {
         platform::SleepMilliseconds(kAfterTerminateMilliseconds);
       }
     }
-    if (platform::WaitForProcess(child, kWaitSliceMilliseconds)) return;
+    // Once "q" is out the signal has done its work: only the process is waited for.
+    const bool ended = quit_sent ? platform::WaitForProcess(child, kWaitSliceMilliseconds)
+                                 : platform::WaitForProcessOrWake(child, run->stop_signal, kWaitSliceMilliseconds);
+    if (ended) return;
   }
 }
 
 }  // namespace
+
+void RequestStop(EncoderRun* run) {
+  run->stop_requested = 1;
+  platform::SetWakeSignal(run->stop_signal);
+}
 
 void PostRunEvent(EncoderRun* run, RunEventKind kind, double value, const char* text) {
   if (run->notify_message == 0) return;

@@ -31,6 +31,11 @@ using RunThreadRoutine = void (*)(EncoderRun* run);
 void ReadEncoderOutput(EncoderRun* run);
 
 struct EncoderRun {
+  EncoderRun() : stop_signal(platform::CreateWakeSignal()) {}
+  ~EncoderRun() { platform::CloseWakeSignal(&stop_signal); }
+  EncoderRun(const EncoderRun&) = delete;
+  EncoderRun& operator=(const EncoderRun&) = delete;
+
   platform::PipeHandle read_pipe = platform::kNoPipe;   // output pipe, read by the reader
   platform::PipeHandle write_pipe = platform::kNoPipe;  // the encoder's standard output and error
   std::atomic<int32_t> finished{0};                     // written by the launcher only; ends the reader's loop
@@ -44,7 +49,12 @@ struct EncoderRun {
 
   // The write end of the encoder's standard input, held by the launcher only.
   platform::PipeHandle input_pipe = platform::kNoPipe;
+  // Set with stop_requested (RequestStop), so that the launcher acts on it at once.
+  platform::WakeSignal stop_signal;
 };
+
+// The owner's stop: sets stop_requested and wakes the launcher.
+void RequestStop(EncoderRun* run);
 
 // How long an encoder that was asked to quit may take before it is terminated.
 constexpr int kQuitGraceMilliseconds = 3000;

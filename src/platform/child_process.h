@@ -38,6 +38,15 @@ bool StartHiddenProcess(const std::string& ansi_command, PipeHandle stdin_read, 
                         ChildProcess* child);
 // Waits at most `milliseconds`; true when the process has ended.
 bool WaitForProcess(ChildProcess* child, int milliseconds);
+
+// A signal that one thread sets, once, to wake another out of its wait for a process at once.
+using WakeSignal = std::intptr_t;
+constexpr WakeSignal kNoWakeSignal = -1;
+WakeSignal CreateWakeSignal();  // kNoWakeSignal when the system refuses
+void SetWakeSignal(WakeSignal signal);
+void CloseWakeSignal(WakeSignal* signal);  // closes and sets kNoWakeSignal
+// As WaitForProcess, and also returns (false) as soon as `signal` is set.
+bool WaitForProcessOrWake(ChildProcess* child, WakeSignal signal, int milliseconds);
 // Ends the process at once with `exit_code`; it cannot refuse.
 void TerminateChildProcess(const ChildProcess& child, uint32_t exit_code);
 // The exit code of an ended process; 1 when it cannot be read.

@@ -3,12 +3,14 @@
 #include <pthread.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/eventfd.h>
 #include <sys/ioctl.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <thread>
@@ -144,6 +146,44 @@ bool WaitForProcess(ChildProcess* child, int milliseconds) {
     if (Reap(state)) return true;
   }
   return Reap(state);
+}
+
+WakeSignal CreateWakeSignal() {
+  const int fd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+  return fd >= 0 ? fd : kNoWakeSignal;
+}
+
+void SetWakeSignal(WakeSignal signal) {
+  if (signal == kNoWakeSignal) return;
+  const uint64_t one = 1;
+  ssize_t written = write(static_cast<int>(signal), &one, sizeof one);
+  static_cast<void>(written);  // a full counter is still set
+}
+
+void CloseWakeSignal(WakeSignal* signal) {
+  if (*signal == kNoWakeSignal) return;
+  close(static_cast<int>(*signal));
+  *signal = kNoWakeSignal;
+}
+
+bool WaitForProcessOrWake(ChildProcess* child, WakeSignal signal, int milliseconds) {
+  ProcessState* state = State(*child);
+  if (signal == kNoWakeSignal) return WaitForProcess(child, milliseconds);
+  if (Reap(state)) return true;
+  // The signal is never reset, so reading readiness is enough. Without a process descriptor
+  // the process is looked at every 10 ms.
+  pollfd ready[2] = {{static_cast<int>(signal), POLLIN, 0}, {state->pidfd, POLLIN, 0}};
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  for (;;) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return Reap(state);
+    const int slice =
+        state->pidfd >= 0 ? static_cast<int>(left.count()) : std::min<int>(10, static_cast<int>(left.count()));
+    poll(ready, state->pidfd >= 0 ? 2 : 1, slice);
+    if (Reap(state)) return true;
+    if (ready[0].revents & POLLIN) return false;
+  }
 }
 
 void TerminateChildProcess(const ChildProcess& child, uint32_t /*exit_code*/) {

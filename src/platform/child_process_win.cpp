@@ -99,6 +99,27 @@ bool WaitForProcess(ChildProcess* child, int milliseconds) {
   return WaitForSingleObject(AsHandle(child->process), static_cast<DWORD>(milliseconds)) != WAIT_TIMEOUT;
 }
 
+WakeSignal CreateWakeSignal() {
+  HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  return event ? reinterpret_cast<WakeSignal>(event) : kNoWakeSignal;
+}
+
+void SetWakeSignal(WakeSignal signal) {
+  if (signal != kNoWakeSignal) SetEvent(AsHandle(signal));
+}
+
+void CloseWakeSignal(WakeSignal* signal) {
+  if (*signal == kNoWakeSignal) return;
+  CloseHandle(AsHandle(*signal));
+  *signal = kNoWakeSignal;
+}
+
+bool WaitForProcessOrWake(ChildProcess* child, WakeSignal signal, int milliseconds) {
+  if (signal == kNoWakeSignal) return WaitForProcess(child, milliseconds);
+  const HANDLE handles[2] = {AsHandle(child->process), AsHandle(signal)};
+  return WaitForMultipleObjects(2, handles, FALSE, static_cast<DWORD>(milliseconds)) == WAIT_OBJECT_0;
+}
+
 void TerminateChildProcess(const ChildProcess& child, uint32_t exit_code) {
   TerminateProcess(AsHandle(child.process), exit_code);
 }

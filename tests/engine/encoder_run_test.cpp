@@ -203,14 +203,14 @@ TEST_P(EncoderRunStop, EndsWithStoppedAfterAllProgress) {
   collector.Attach(&run, kWmEncoderEvent);
   run.command_line = FakeEncoderCommand(std::string("--repeat 0 --every 100 --on-q ") + c.quit_mode +
                                         " --say \"frame=1 time=00:00:01.00 bitrate=1\\r\"");
-  if (c.stop_before_start) run.stop_requested = 1;
+  if (c.stop_before_start) RequestStop(&run);
   ASSERT_TRUE(StartEncoderRun(&run));
   if (!c.stop_before_start) {
     ASSERT_TRUE(collector.WaitForKind(RUN_PROGRESS, 10000));
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
   }
   const auto stop_time = Clock::now();
-  run.stop_requested = 1;
+  RequestStop(&run);
   const auto reports = collector.WaitForFinal(20000, 300);
   const double seconds = std::chrono::duration<double>(Clock::now() - stop_time).count();
   ASSERT_FALSE(reports.empty());
@@ -235,11 +235,11 @@ int StartAndStop(int i) {
   EncoderRun run;
   collector.Attach(&run, kWmEncoderEvent);
   run.command_line = FakeEncoderCommand("--repeat 0 --every 20 --say \"frame=1 time=00:00:01.00 bitrate=1\\r\"");
-  if (i % 4 == 0) run.stop_requested = 1;
+  if (i % 4 == 0) RequestStop(&run);
   if (!StartEncoderRun(&run)) return -1;
   if (i % 4 == 2) collector.WaitForKind(RUN_STARTING, 5000);
   if (i % 4 == 3) collector.WaitForKind(RUN_PROGRESS, 5000);
-  run.stop_requested = 1;
+  RequestStop(&run);
   const auto reports = collector.WaitForFinal(20000, i % 10 == 0 ? 200 : 0);
   int finals = 0;
   for (const ReceivedReport& report : reports) finals += IsFinalReport(report.kind) ? 1 : 0;

@@ -105,7 +105,7 @@ int main() {
   }
   std::this_thread::sleep_for(std::chrono::milliseconds(4000));
   const auto stop_request = Clock::now();
-  capture.stop_requested = 1;
+  RequestStop(&capture);
   auto reports = collector.WaitForFinal(30000);
   if (reports.empty() || reports.back().kind != RUN_STOPPED) return Fail("the capture run did not end stopped");
   const double stop_seconds = std::chrono::duration<double>(Clock::now() - stop_request).count();

@@ -1,6 +1,6 @@
 // Measures the encoder runner against the fake encoder (not a test; run by hand):
 //   engine_bench [RUNS] [LONG_RUN_SECONDS]
-// 1. Stop latency over RUNS runs (20): from setting stop_requested to the RUN_STOPPED report,
+// 1. Stop latency over RUNS runs (20): from RequestStop to the RUN_STOPPED report,
 //    for an encoder that obeys "q"; printed as min / median / max.
 // 2. The runner's own CPU time during one run of LONG_RUN_SECONDS (60) against an encoder
 //    printing a progress line every 100 ms, as a share of one core. The encoder's own time is
@@ -77,7 +77,7 @@ int main(int argc, char** argv) {
     // Stop at a different moment of the launcher's 500 ms wait each time.
     std::this_thread::sleep_for(std::chrono::milliseconds(300 + (i * 37) % 500));
     const auto stop_time = Clock::now();
-    run.stop_requested = 1;
+    RequestStop(&run);
     receiver.WaitFor(RUN_STOPPED);
     latencies.push_back(std::chrono::duration<double, std::milli>(receiver.last_time - stop_time).count());
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -102,7 +102,7 @@ int main(int argc, char** argv) {
   std::this_thread::sleep_for(std::chrono::seconds(long_run_seconds));
   const double cpu = ProcessCpuSeconds() - cpu_before;
   const double wall = std::chrono::duration<double>(Clock::now() - wall_before).count();
-  run.stop_requested = 1;
+  RequestStop(&run);
   receiver.WaitFor(RUN_STOPPED);
   std::printf("runner CPU time over a %.1f s run: %.3f s = %.3f%% of one core (%d progress reports)\n", wall, cpu,
               100.0 * cpu / wall, receiver.progress_reports);
