@@ -344,7 +344,7 @@ bool CQuorlinDlg::StartEncoderRun(const std::string& command_line, unsigned noti
 }
 
 void CQuorlinDlg::RequestStop() {
-  if (m_pRun) m_pRun->stop_requested = 1;
+  if (m_pRun) ::RequestStop(m_pRun.get());
 }
 
 void CQuorlinDlg::ShowMessage(const std::wstring& text) { ShowMessageBox(m_hWnd, text); }
