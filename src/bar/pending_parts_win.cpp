@@ -9,6 +9,4 @@ void SweepLeftoverEncoder() {}
 
 INT_PTR RunStartupCheck(HWND) { return IDOK; }
 
-void RunSettingsDialog(HWND) {}
-
 void RunAboutDialog(HWND) {}

@@ -13,8 +13,5 @@ void SweepLeftoverEncoder();
 // TODO: the start-up check of the encoder and capture devices; passes at once for now.
 INT_PTR RunStartupCheck(HWND bar);
 
-// TODO: the settings dialog.
-void RunSettingsDialog(HWND bar);
-
 // TODO: the About dialog.
 void RunAboutDialog(HWND bar);

@@ -14,6 +14,7 @@
 #include "region/region_windows_win.h"
 #include "res/resource.h"
 #include "settings/settings_store.h"
+#include "settings/setup_dlg_win.h"
 
 namespace {
 constexpr COLORREF kStatusGreen = RGB(0, 255, 0);
@@ -249,7 +250,8 @@ void CQuorlinDlg::OnSetup() {
   if (m_workflow.IsRunActive()) return;
   if (IsCameraShowing()) m_pCameraWindow->CloseCamera();
   Sleep(200);
-  RunSettingsDialog(m_hWnd);
+  SetupDlg setup(m_hWnd);
+  setup.DoModal();
   SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
 }
 

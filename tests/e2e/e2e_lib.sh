@@ -28,9 +28,9 @@ e2e_cleanup() {
 }
 trap e2e_cleanup EXIT
 
-# A private virtual display for this test.
+# A private virtual display for this test (1280x800 unless told WIDTHxHEIGHT).
 e2e_start_display() {
-  start_virtual_display
+  start_virtual_display "$@"
   e2e_xvfb=$xvfb_pid
   e2e_use_prefix
 }
