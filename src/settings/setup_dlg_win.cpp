@@ -137,10 +137,6 @@ BOOL SetupDlg::OnInitDialog() {
   else if (SendMessageW(m_comboMicrophone, CB_GETCOUNT, 0, 0) > 0)
     Select(m_comboMicrophone, 0);
 
-  // The renderer draws only into a window that is already on the screen and that no
-  // sibling (the group box around it) covers.
-  SetWindowPos(GetDlgItem(IDC_SETUP_PREVIEW), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-  ShowWindow(m_hWnd, SW_SHOWNORMAL);
   const std::wstring camera = platform::AnsiToWide(record->camera_name);
   if (!camera.empty()) {
     SelectDeviceByPrefix(m_comboCamera, camera);
