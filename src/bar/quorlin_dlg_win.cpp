@@ -340,6 +340,9 @@ bool CQuorlinDlg::StartEncoderRun(const std::string& command_line, unsigned noti
   // Called only while no run is active: the previous run's threads are done with it.
   m_pRun = std::make_unique<EncoderRun>();
   m_pRun->command_line = command_line;
+  // The copy the start-up check found in the Windows folder, never one planted in the current
+  // folder or beside the program; the command line still names it "quorlind.exe".
+  m_pRun->program = GetWindowsFolder() + L"quorlind.exe";
   m_pRun->notify_message = notify_message;
   m_pRun->notify_window = m_hWnd;
   return ::StartEncoderRun(m_pRun.get());

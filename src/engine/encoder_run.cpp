@@ -83,7 +83,8 @@ void RunEncoder(EncoderRun* run) {
 
   PostRunEvent(run, RUN_STARTING, 0.0, nullptr);
   platform::ChildProcess child;
-  const bool started = platform::StartHiddenProcess(run->command_line, input_read, run->write_pipe, &child);
+  const bool started =
+      platform::StartHiddenProcess(run->command_line, input_read, run->write_pipe, &child, run->program);
   platform::ClosePipe(&input_read);  // the child has its own copy
   if (!started) {
     ClosePipes(run);

@@ -41,6 +41,7 @@ struct EncoderRun {
   std::atomic<int32_t> finished{0};                     // written by the launcher only; ends the reader's loop
   std::atomic<int32_t> stop_requested{0};               // written by the owner only
   std::string command_line;                             // ANSI
+  std::wstring program;  // the encoder's full path; empty: the first token, by the system's search
   RunThreadRoutine reader = ReadEncoderOutput;
   unsigned notify_message = 0;  // kWmEncoderEvent or kWmRemuxEvent; 0 posts nothing
   void* notify_window = nullptr;

@@ -30,12 +30,13 @@ struct ChildProcess {
   std::intptr_t thread = -1;   // main thread handle (Windows only)
 };
 
-// Starts `ansi_command` (the first token names the program, found by the system's search
-// order) with a hidden window, its standard input from `stdin_read` and both standard
-// output and standard error into `output_write`, at normal priority, in the caller's
-// environment and folder.
+// Starts `ansi_command` with a hidden window, its standard input from `stdin_read` and both
+// standard output and standard error into `output_write`, at normal priority, in the caller's
+// environment and folder. The program is `program` when given (the command line's first token
+// is then only the name it sees of itself), else the one the first token names, found by the
+// system's search order.
 bool StartHiddenProcess(const std::string& ansi_command, PipeHandle stdin_read, PipeHandle output_write,
-                        ChildProcess* child);
+                        ChildProcess* child, const std::wstring& program = std::wstring());
 // Waits at most `milliseconds`; true when the process has ended.
 bool WaitForProcess(ChildProcess* child, int milliseconds);
 

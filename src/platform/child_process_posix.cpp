@@ -17,6 +17,7 @@
 
 #include "platform/child_process.h"
 #include "platform/command_args.h"
+#include "platform/utf8.h"
 
 extern char** environ;
 
@@ -105,7 +106,7 @@ bool WritePipe(PipeHandle pipe, const char* data, size_t size) {
 }
 
 bool StartHiddenProcess(const std::string& ansi_command, PipeHandle stdin_read, PipeHandle output_write,
-                        ChildProcess* child) {
+                        ChildProcess* child, const std::wstring& program) {
   std::vector<std::string> arguments = SplitCommandLine(ansi_command);
   if (arguments.empty()) return false;
   std::vector<char*> argv;
@@ -118,7 +119,9 @@ bool StartHiddenProcess(const std::string& ansi_command, PipeHandle stdin_read, 
   posix_spawn_file_actions_adddup2(&actions, static_cast<int>(output_write), 1);
   posix_spawn_file_actions_adddup2(&actions, static_cast<int>(output_write), 2);
   pid_t pid = 0;
-  const int result = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  const int result = program.empty()
+                         ? posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ)
+                         : posix_spawn(&pid, WideToUtf8(program).c_str(), &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   if (result != 0) return false;
 

@@ -71,7 +71,7 @@ bool WritePipe(PipeHandle pipe, const char* data, size_t size) {
 }
 
 bool StartHiddenProcess(const std::string& ansi_command, PipeHandle stdin_read, PipeHandle output_write,
-                        ChildProcess* child) {
+                        ChildProcess* child, const std::wstring& program) {
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   GetStartupInfoW(&startup);
@@ -86,8 +86,8 @@ bool StartHiddenProcess(const std::string& ansi_command, PipeHandle stdin_read, 
   std::vector<wchar_t> command(wide.begin(), wide.end());
   command.push_back(L'\0');
   PROCESS_INFORMATION info = {};
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, NORMAL_PRIORITY_CLASS, nullptr, nullptr,
-                      &startup, &info)) {
+  if (!CreateProcessW(program.empty() ? nullptr : program.c_str(), command.data(), nullptr, nullptr, TRUE,
+                      NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup, &info)) {
     return false;
   }
   child->process = AsValue(info.hProcess);
