@@ -21,6 +21,10 @@
 #define IDD_VIDEO_DIALOG 130
 #define IDC_VIDEO_PICTURE 1016
 
+// The start-up check.
+#define IDD_INIT_DIALOG 133
+#define IDC_CHECK_LOG 1024
+
 // The settings dialog.
 #define IDD_SETUP_DIALOG 129
 #define IDC_SETUP_FOLDER 1004
@@ -40,3 +44,10 @@
 #define IDC_SETUP_HIDE_AFTER_START 1022
 #define IDC_SETUP_LIVE 1023
 #define IDC_SETUP_FLUENCY_FIRST 1024
+
+// The About box.
+#define IDS_VERSION 4
+#define IDD_ABOUT_DIALOG 134
+#define IDC_ABOUT_HELP 1026
+#define IDC_ABOUT_WEB 1027
+#define IDC_ABOUT_VERSION 1028

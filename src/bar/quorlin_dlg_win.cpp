@@ -4,9 +4,12 @@
 
 #include <ctime>
 
+#include "app/init_dlg_win.h"
 #include "app/paths.h"
 #include "bar/bar_rules.h"
-#include "bar/pending_parts_win.h"
+#include "bar/hotkey_library_win.h"
+#include "controls/about_dlg_win.h"
+#include "engine/leftover_sweep_win.h"
 #include "framework/message_box.h"
 #include "framework/message_map.h"
 #include "framework/win_app.h"
@@ -176,7 +179,8 @@ LRESULT CQuorlinDlg::OnTimer(WPARAM id, LPARAM) {
     SetTimer(m_hWnd, TIMER_START_CHECK, 50, nullptr);
   } else if (id == TIMER_START_CHECK) {
     KillTimer(m_hWnd, TIMER_START_CHECK);
-    if (RunStartupCheck(m_hWnd) == IDCANCEL) {
+    CInitDlg check;
+    if (check.DoModal() == IDCANCEL) {
       EndDialog(IDCANCEL);
     } else {
       PlaceBarAtTop(0);
@@ -295,7 +299,10 @@ void CQuorlinDlg::OnAreaMode() {
   SetStatusText(step.status, false);
 }
 
-void CQuorlinDlg::OnAbout() { RunAboutDialog(m_hWnd); }
+void CQuorlinDlg::OnAbout() {
+  AboutDlg about(m_hWnd);
+  about.DoModal();
+}
 
 void CQuorlinDlg::SetStatusText(const std::wstring& text, bool error) {
   m_lblStatus.SetTextColour(error ? kStatusRed : kStatusGreen);

@@ -15,12 +15,12 @@
 #include "devices/video_dlg1_win.h"  // WM_CAMERA_CLOSED
 #include "framework/dialog.h"
 #include "region/area_rect.h"
+#include "vexhook/captured_key.h"  // WM_CAPTURED_KEY
 
 // Private messages, all received by the bar (the two encoder reports are in run_event.h).
 constexpr UINT WM_ENCODER_EVENT = kWmEncoderEvent;
 constexpr UINT WM_REMUX_EVENT = kWmRemuxEvent;
 constexpr UINT WM_AREA_CHANGED = kWmAreaChanged;
-constexpr UINT WM_CAPTURED_KEY = WM_USER + 501;
 
 class CQuorlinDlg : public CDialog, public CDialogUtility, private RecordingBar {
  public:

@@ -12,6 +12,7 @@ log_win='C:\quorlin-faults\encoder-runs.log'
 log=$(e2e_unix_path "$log_win")
 e2e_settings output_folder="$out_win" sound_source=1 save_format=0 live_enabled=0 hide_after_start=0
 e2e_install_encoder "$e2e_bin/fake_encoder.exe"
+e2e_install_devices  # the start-up check finds the fake as the encoder, and both devices
 export QUORLIN_FAKE_ENCODER="--say \"frame=1 fps=0.0 q=0.0 size=0kB time=00:00:01.00 bitrate=N/A\\r\" --every 300 --repeat 0 --args-file $log_win"
 
 e2e_start "$e2e_bin/Quorlin.exe"

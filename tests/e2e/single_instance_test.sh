@@ -2,10 +2,12 @@
 # A second start while the bar is open shows the refusal and ends; the first keeps running.
 source "$(dirname "$0")/e2e_lib.sh" "$1"
 e2e_start_display
+e2e_install_encoder
+e2e_install_devices
 
 e2e_start "$e2e_bin/Quorlin.exe"
 first=$e2e_last_pid
-e2e_wait_for 'title="quorlwnd"'
+e2e_wait_for 'title="quorlwnd" rect=[0-9]*,0,'  # past its start-up check
 
 e2e_start "$e2e_bin/Quorlin.exe"
 second=$e2e_last_pid

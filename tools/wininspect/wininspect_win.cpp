@@ -5,6 +5,9 @@
 // wininspect wait PREFIX SECONDS: waits, polling every 20 ms, until a window or control's
 // text starts with PREFIX; prints that text and exits 0, or exits 1 when the time is up.
 // One process polling is quick enough to time what a window shows.
+// wininspect shown PREFIX SECONDS: waits until a visible top-level window's title starts with
+// PREFIX, then until none does; prints the milliseconds between, or exits 1 when the time is
+// up. Titles are read without messages, so a busy program cannot delay the measurement.
 #include <windows.h>
 
 #include <cstdio>
@@ -74,24 +77,51 @@ BOOL CALLBACK FindTextInWindow(HWND hwnd, LPARAM param) {
   return reinterpret_cast<TextSearch*>(param)->found.empty();
 }
 
-int WaitForText(const std::wstring& prefix, double seconds) {
-  TextSearch search{prefix, {}};
-  const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
+BOOL CALLBACK FindTitle(HWND hwnd, LPARAM param) {
+  auto* search = reinterpret_cast<TextSearch*>(param);
+  wchar_t title[1024] = {};
+  if (!IsWindowVisible(hwnd) || !GetWindowTextW(hwnd, title, 1024)) return TRUE;
+  if (std::wstring(title).rfind(search->prefix, 0) != 0) return TRUE;
+  search->found = title;
+  return FALSE;
+}
+
+// Polls every 20 ms until a text starting with `prefix` is shown (or, with `shown` false, no
+// longer shown); false when the deadline passes.
+bool PollUntil(WNDENUMPROC finder, const std::wstring& prefix, bool shown, ULONGLONG deadline,
+               std::wstring* found = nullptr) {
   while (GetTickCount64() < deadline) {
-    EnumWindows(FindTextInWindow, reinterpret_cast<LPARAM>(&search));
-    if (!search.found.empty()) {
-      std::printf("%s\n", platform::WideToUtf8(search.found).c_str());
-      return 0;
-    }
+    TextSearch search{prefix, {}};
+    EnumWindows(finder, reinterpret_cast<LPARAM>(&search));
+    if (found) *found = search.found;
+    if (search.found.empty() != shown) return true;
     Sleep(20);
   }
-  return 1;
+  return false;
+}
+
+int WaitForText(const std::wstring& prefix, double seconds) {
+  std::wstring found;
+  const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
+  if (!PollUntil(FindTextInWindow, prefix, true, deadline, &found)) return 1;
+  std::printf("%s\n", platform::WideToUtf8(found).c_str());
+  return 0;
+}
+
+int TimeTextShown(const std::wstring& prefix, double seconds) {
+  const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
+  if (!PollUntil(FindTitle, prefix, true, deadline)) return 1;
+  const ULONGLONG appeared = GetTickCount64();
+  if (!PollUntil(FindTitle, prefix, false, deadline)) return 1;
+  std::printf("%llu\n", GetTickCount64() - appeared);
+  return 0;
 }
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   if (argc == 4 && std::wstring(argv[1]) == L"wait") return WaitForText(argv[2], _wtof(argv[3]));
+  if (argc == 4 && std::wstring(argv[1]) == L"shown") return TimeTextShown(argv[2], _wtof(argv[3]));
   EnumWindows(PrintWindow, 0);
   std::fflush(stdout);
   return 0;
