@@ -13,9 +13,7 @@ e2e_install_encoder
 e2e_install_devices
 
 out_win='C:\quorlin-e2e'
-out=$(e2e_unix_path "$out_win")
-rm -rf "$out"
-mkdir -p "$out"
+out=$(e2e_fresh_folder "$out_win")
 e2e_settings output_folder="$out_win" sound_source=1 save_format=0 frame_rate=15 video_width=0 video_height=0 \
   live_enabled=0 hide_after_start=0
 

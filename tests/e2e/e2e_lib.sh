@@ -106,6 +106,16 @@ e2e_unix_path() {
   echo "$WINEPREFIX/drive_c${rest//\\//}"
 }
 
+# e2e_fresh_folder 'C:\...': empties (or makes) a folder on the prefix's drive C: and prints
+# its Unix path.
+e2e_fresh_folder() {
+  local path
+  path=$(e2e_unix_path "$1")
+  rm -rf "$path"
+  mkdir -p "$path"
+  echo "$path"
+}
+
 # e2e_install_encoder [PROGRAM.exe]: the encoder the bar runs, in the Windows folder where
 # the start-up check and the system look for it: the genuine FFmpeg build of the tree's
 # bitness (fetched by tools/setup.sh), or PROGRAM.exe (the fake encoder of fault tests).
