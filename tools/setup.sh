@@ -17,6 +17,8 @@ packages=(
   # A compositing manager, so that translucent windows show as such on the virtual display.
   xcompmgr
   locales ffmpeg file procps psmisc python3
+  # The fuzz targets: clang and its libFuzzer runtime.
+  clang libclang-rt-dev
   nginx libnginx-mod-rtmp
   # A real browser engine renders the user's manual in its test.
   chromium-headless-shell

@@ -55,6 +55,12 @@ echo "== build: native with ThreadSanitizer (engine) =="
 configure_and_build "$repo/build/native-tsan" -DQUORLIN_TSAN=ON
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" run_ctest native-tsan "$repo/build/native-tsan" -R '^engine_'
 
+# The file readers, the progress scan and the command lines under libFuzzer (clang), each for
+# a bounded number of runs from its kept inputs; tools/bench/fuzz_bench.sh runs them longer.
+echo "== build: native fuzzing (clang, libFuzzer) =="
+configure_and_build "$repo/build/native-fuzz" -DQUORLIN_FUZZ=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+run_ctest native-fuzz "$repo/build/native-fuzz"
+
 echo "== build: win32 (i686) =="
 configure_and_build "$repo/build/win32" $(toolchain_for win32)
 file "$repo/build/win32/bin/Quorlin.exe"
@@ -68,7 +74,7 @@ if [ "$kind" = win64 ]; then
 fi
 run_ctest "$kind under Wine" "$repo/build/$kind"
 
-echo "Test programs in native, native-asan, native-tsan (engine), win32 and $kind under Wine:"
+echo "Test programs in native, native-asan, native-tsan (engine), native-fuzz, win32 and $kind under Wine:"
 echo "tests: $total_passed passed, $total_failed failed"
 if [ ${#failed[@]} -gt 0 ]; then
   echo "FAILED: ${failed[*]}"

@@ -1,5 +1,7 @@
 #include "engine/command_line.h"
 
+#include "platform/text_codepage.h"
+
 namespace {
 
 constexpr char kEncoderName[] = "quorlind.exe";
@@ -8,23 +10,27 @@ constexpr char kKeyframeText[] = "-x264opts keyint=50:min-keyint=20";
 
 bool Contains(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
 
-bool IsLeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
-
 }  // namespace
 
 std::string QuotedValue(const std::string& value) {
   // The encoder splits its command line the way the C runtime does: 2n backslashes before a
   // double quote stand for n backslashes and the quote ends the argument; 2n+1 stand for n
-  // backslashes and a literal quote. Backslashes anywhere else are literal.
+  // backslashes and a literal quote. Backslashes anywhere else are literal. A lead byte of
+  // the code page takes the next byte along, so a trail byte is never a quote or backslash.
   std::string quoted = "\"";
   size_t pending_backslashes = 0;
   for (size_t i = 0; i < value.size(); ++i) {
-    const unsigned char byte = static_cast<unsigned char>(value[i]);
-    if (IsLeadByte(byte) && i + 1 < value.size()) {
-      quoted.append(value, i, 2);
-      ++i;
-      pending_backslashes = 0;
-      continue;
+    unsigned char byte = static_cast<unsigned char>(value[i]);
+    if (platform::IsAnsiLeadByte(byte)) {
+      if (i + 1 < value.size()) {
+        quoted.append(value, i, 2);
+        ++i;
+        pending_backslashes = 0;
+        continue;
+      }
+      // A lead byte that ends the value is half a character; left as it is, it would take
+      // the closing quote along. It becomes the default character, as a conversion makes it.
+      byte = '?';
     }
     if (byte == '\\') {
       ++pending_backslashes;

@@ -1,7 +1,7 @@
 #pragma once
 // The encoder's command lines: the capture command (desktop and optional sound device into a
 // transport stream file or a live address) and the copy command that turns a finished
-// recording into the final file. All texts are ANSI (code page 936) bytes.
+// recording into the final file. All texts are bytes in the ANSI code page.
 #include <cstdint>
 #include <string>
 
@@ -19,6 +19,7 @@ std::string BuildRemuxCommand(const std::string& recording_file, const std::stri
 
 // A value as it goes between double quotes, such that the encoder's argument parser gives
 // back exactly the value: a double quote inside it, or backslashes before one or at its end,
-// are escaped; every other byte stays as it is. Code page 936 trail bytes are never taken
-// for backslashes.
+// are escaped; every other byte stays as it is. Trail bytes of the ANSI code page's double-byte
+// characters are never taken for backslashes or quotes; a lead byte that ends the value,
+// half a character, becomes "?".
 std::string QuotedValue(const std::string& value);

@@ -1,5 +1,7 @@
 #include "platform/command_args.h"
 
+#include "platform/text_codepage.h"
+
 namespace platform {
 
 std::vector<std::string> SplitCommandLine(const std::string& command_line) {
@@ -35,7 +37,7 @@ std::vector<std::string> SplitCommandLine(const std::string& command_line) {
       continue;
     }
     current.push_back(static_cast<char>(byte));
-    if (byte >= 0x81 && byte <= 0xFE && i + 1 < command_line.size()) current.push_back(command_line[++i]);
+    if (IsAnsiLeadByte(byte) && i + 1 < command_line.size()) current.push_back(command_line[++i]);
     in_argument = true;
   }
   current.append(backslashes, '\\');

@@ -2,12 +2,17 @@
 
 #include <iconv.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <vector>
 
 namespace platform {
 namespace {
+
+std::atomic<unsigned> g_code_page{936};
+
+const char* CodePageName() { return g_code_page == 1252 ? "CP1252" : "GBK"; }
 
 // wchar_t is 32 bits here; Windows texts are UTF-16. The POSIX build keeps one wide
 // character per code point, which is all the tools and tests need.
@@ -40,7 +45,7 @@ class Converter {
 }  // namespace
 
 std::string WideToAnsi(const std::wstring& text) {
-  Converter converter("GBK", "UTF-32LE");
+  Converter converter(CodePageName(), "UTF-32LE");
   std::vector<char> out;
   for (wchar_t ch : text) {
     const uint32_t code = static_cast<uint32_t>(ch);
@@ -52,13 +57,12 @@ std::string WideToAnsi(const std::wstring& text) {
 }
 
 std::wstring AnsiToWide(const std::string& text) {
-  Converter converter("UTF-32LE", "GBK");
+  Converter converter("UTF-32LE", CodePageName());
   std::wstring result;
   size_t i = 0;
   while (i < text.size()) {
     const unsigned char lead = static_cast<unsigned char>(text[i]);
-    // GBK: bytes below 0x80 stand alone; 0x81-0xFE lead a two-byte character.
-    const size_t width = (lead >= 0x81 && lead <= 0xFE && i + 1 < text.size()) ? 2 : 1;
+    const size_t width = (IsAnsiLeadByte(lead) && i + 1 < text.size()) ? 2 : 1;
     std::vector<char> out;
     if (converter.valid() && converter.Convert(text.data() + i, width, out) && out.size() == 4) {
       const auto* b = reinterpret_cast<const unsigned char*>(out.data());
@@ -70,5 +74,9 @@ std::wstring AnsiToWide(const std::string& text) {
   }
   return result;
 }
+
+bool IsAnsiLeadByte(unsigned char byte) { return g_code_page != 1252 && byte >= 0x81 && byte <= 0xFE; }
+
+void SetAnsiCodePage(unsigned code_page) { g_code_page = code_page == 1252 ? 1252 : 936; }
 
 }  // namespace platform

@@ -24,4 +24,6 @@ std::wstring AnsiToWide(const std::string& text) {
   return result;
 }
 
+bool IsAnsiLeadByte(unsigned char byte) { return IsDBCSLeadByteEx(CP_THREAD_ACP, byte) != FALSE; }
+
 }  // namespace platform

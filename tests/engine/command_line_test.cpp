@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/command_args.h"
+#include "platform/text_codepage.h"
 
 namespace {
 
@@ -92,6 +93,20 @@ TEST(QuotedValues, NeverBreakOutOfTheirQuotes) {
   // Plain values stay byte for byte as given, backslashes inside a path included.
   EXPECT_EQ("\"C:\\a b\\c.ts\"", QuotedValue("C:\\a b\\c.ts"));
   EXPECT_EQ("\"\xB1\x5C\"", QuotedValue("\xB1\x5C"));
+}
+
+// Lead bytes are those of the ANSI code page: 0x81 leads a character in 936 but is a letter of
+// its own in 1252, where a backslash after it must still be doubled before the closing quote.
+TEST(QuotedValues, FollowTheCodePagesLeadBytes) {
+  EXPECT_EQ("\"\xB1\x5C\"", QuotedValue("\xB1\x5C"));
+  EXPECT_EQ("\"a\\?\"", QuotedValue("a\\\xB1"));  // half a character at the end
+#ifndef _WIN32
+  platform::SetAnsiCodePage(1252);
+  EXPECT_EQ("\"\xB1\x5C\x5C\"", QuotedValue("\xB1\x5C"));
+  EXPECT_EQ((std::vector<std::string>{"quorlind.exe", "-y", "-i", "\xB1\\", "-c:v", "copy", "-c:a", "copy", "\xB1\"\""}),
+            platform::SplitCommandLine(BuildRemuxCommand("\xB1\\", "\xB1\"\"")));
+  platform::SetAnsiCodePage(936);
+#endif
 }
 
 TEST(SplitCommandLine, FollowsTheRuntimeRules) {
