@@ -272,7 +272,8 @@ void CQuorlinDlg::ToggleCamera() {
     return;
   }
   const SettingsRecord* settings = LoadSettings();
-  if (settings->camera_name[0] == '\0') {
+  const std::string camera = FieldText(settings->camera_name);
+  if (camera.empty()) {
     ShowMessage(L"没有配置摄像头！\r\n请通过设置功能设置要使用的设备。");
     return;
   }
@@ -284,9 +285,8 @@ void CQuorlinDlg::ToggleCamera() {
 }
 
 void CQuorlinDlg::OnOpenFolder() {
-  const SettingsRecord* settings = LoadSettings();
-  if (settings->output_folder[0] == '\0') return;
-  const std::wstring folder = platform::AnsiToWide(settings->output_folder);
+  const std::wstring folder = platform::AnsiToWide(FieldText(LoadSettings()->output_folder));
+  if (folder.empty()) return;
   ShellExecuteW(nullptr, L"open", L"explorer", folder.c_str(), nullptr, SW_SHOW);
 }
 

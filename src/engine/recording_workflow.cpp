@@ -13,11 +13,6 @@ const wchar_t kStopBitmap[] = L"skin\\stop.bmp";
 // Same-second recordings get "_2", "_3", ... after the time stamp; this many at most.
 const int kMaxNameSuffix = 99;
 
-// A settings text up to its terminator, never beyond its field.
-std::string FieldText(const char (&field)[kSettingsTextSize]) {
-  return std::string(field, strnlen(field, sizeof field));
-}
-
 }  // namespace
 
 std::string MakeTimestampName(const std::tm& time) {

@@ -4,6 +4,8 @@
 // the settings file, so its layout must never change.
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <string>
 
 constexpr size_t kSettingsTextSize = 256;
 
@@ -25,6 +27,12 @@ struct SettingsRecord {
   char live_url[kSettingsTextSize];
   int32_t fluency_first;     // 1: short key-frame intervals for live streams
 };
+
+// A text field up to its terminator, never beyond its 256 bytes: a settings file may hold a
+// field without one.
+inline std::string FieldText(const char (&field)[kSettingsTextSize]) {
+  return std::string(field, strnlen(field, kSettingsTextSize));
+}
 
 static_assert(sizeof(SettingsRecord) == 1072, "the settings file holds exactly 1072 bytes");
 static_assert(offsetof(SettingsRecord, video_bitrate) == 0, "layout");

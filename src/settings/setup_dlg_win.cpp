@@ -131,13 +131,13 @@ BOOL SetupDlg::OnInitDialog() {
   FillDeviceList(m_comboMicrophone, CLSID_AudioInputDeviceCategory, L"virtual-audio-capturer");
   FillDeviceList(m_comboCamera, CLSID_VideoInputDeviceCategory, L"screen-capture-recorder");
 
-  const std::wstring microphone = platform::AnsiToWide(record->microphone_name);
+  const std::wstring microphone = platform::AnsiToWide(FieldText(record->microphone_name));
   if (!microphone.empty())
     SelectDeviceByPrefix(m_comboMicrophone, microphone);
   else if (SendMessageW(m_comboMicrophone, CB_GETCOUNT, 0, 0) > 0)
     Select(m_comboMicrophone, 0);
 
-  const std::wstring camera = platform::AnsiToWide(record->camera_name);
+  const std::wstring camera = platform::AnsiToWide(FieldText(record->camera_name));
   if (!camera.empty()) {
     SelectDeviceByPrefix(m_comboCamera, camera);
     StartCameraPreview(camera);
@@ -146,9 +146,10 @@ BOOL SetupDlg::OnInitDialog() {
     StartCameraPreview(EntryText(m_comboCamera, 0));
   }
 
-  const std::wstring folder = platform::AnsiToWide(record->output_folder);
+  const std::wstring folder = platform::AnsiToWide(FieldText(record->output_folder));
   SetWindowTextW(m_editFolder, folder.empty() ? GetCommonVideoFolder().c_str() : folder.c_str());
-  if (record->live_url[0] != '\0') SetWindowTextW(m_editLiveUrl, platform::AnsiToWide(record->live_url).c_str());
+  const std::wstring live_url = platform::AnsiToWide(FieldText(record->live_url));
+  if (!live_url.empty()) SetWindowTextW(m_editLiveUrl, live_url.c_str());
 
   m_bLiveEnabled = record->live_enabled == 1;
   EnableWindow(m_editLiveUrl, m_bLiveEnabled);

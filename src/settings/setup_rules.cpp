@@ -130,7 +130,7 @@ std::optional<SetupRefusal> StoreSetupChoices(const SetupChoices& choices, Setti
   if (choices.camera) {
     const std::optional<std::string> camera = RecordText(*choices.camera);
     if (!camera) return SetupRefusal{kCameraUnfit};
-    camera_changed = *camera != record.camera_name;
+    camera_changed = *camera != FieldText(record.camera_name);
     StoreText(record.camera_name, *camera);
   }
 
