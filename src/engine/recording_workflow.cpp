@@ -62,8 +62,12 @@ void RecordingWorkflow::StartOrStopRecording() {
   if (settings.sound_source == 0) audio_device = microphone.c_str();
   if (settings.sound_source == 1 || settings.sound_source == 2) audio_device = kSystemSoundDevice;
 
-  ChooseFileNames(settings);
   m_bLive = settings.live_enabled == 1;
+  // A live stream writes no file; a recording never takes a name in use.
+  if (!ChooseFileNames(settings) && !m_bLive) {
+    bar_.ShowMessage(L"保存目录中这一秒的录制文件名已全部被占用，请稍后再开始录制。");
+    return;
+  }
   const std::string output = m_bLive ? FieldText(settings.live_url) : platform::WideToAnsi(m_strRecordingFile);
   const std::string command =
       BuildCaptureCommand(output, audio_device, settings.frame_rate, settings.video_width, settings.video_height,
@@ -188,7 +192,7 @@ std::wstring RecordingWorkflow::RecordingKeptNotice() {
   return L"生成最终文件失败，录制内容仍保存在文件：\r\n" + m_strRecordingFile;
 }
 
-void RecordingWorkflow::ChooseFileNames(const SettingsRecord& settings) {
+bool RecordingWorkflow::ChooseFileNames(const SettingsRecord& settings) {
   const std::wstring stamp = platform::AnsiToWide(MakeTimestampName(bar_.LocalTime()));
   const std::wstring first = platform::AnsiToWide(FieldText(settings.output_folder)) + L"\\" + stamp;
   // The encoder overwrites its output, so a name already in use would destroy a recording.
@@ -197,10 +201,14 @@ void RecordingWorkflow::ChooseFileNames(const SettingsRecord& settings) {
            bar_.FileSize(base + L"_rec.ts") >= 0;
   };
   std::wstring base = first;
-  for (int suffix = 2; suffix <= kMaxNameSuffix && taken(base); ++suffix) base = first + L"_" + std::to_wstring(suffix);
+  for (int suffix = 2; taken(base); ++suffix) {
+    if (suffix > kMaxNameSuffix) return false;
+    base = first + L"_" + std::to_wstring(suffix);
+  }
   m_strLastBase = base;
   m_strRecordingFile = base + L".ts";
   m_strFinalFile = base + (settings.save_format == 0 ? L"_rec.mp4" : L"_rec.ts");
+  return true;
 }
 
 std::wstring RecordingWorkflow::Word() const { return m_bLive ? L"直播" : L"录制"; }

@@ -86,7 +86,8 @@ class RecordingWorkflow {
   void StartRun(const std::string& command_line, unsigned notify_message);
   std::wstring FinishRemux(double exit_code);
   std::wstring RecordingKeptNotice();
-  void ChooseFileNames(const SettingsRecord& settings);
+  // False (and nothing chosen) when the time stamp and every suffix up to "_99" are taken.
+  bool ChooseFileNames(const SettingsRecord& settings);
   std::wstring Word() const;  // the status texts' word: recording or live
 
   RecordingBar& bar_;

@@ -495,6 +495,30 @@ TEST_F(RecordingWorkflowTest, RecordingsStartedInTheSameSecondGetTheirOwnNames) 
   EXPECT_EQ(L"D:\\Rec\\20240305140710.ts", workflow.RecordingFile());
 }
 
+// The last free name of a second is "_99"; with that taken too nothing is started (the
+// encoder would overwrite a recording) and the user is told why. A live stream writes no file.
+TEST_F(RecordingWorkflowTest, SameSecondNamesEndAtNinetyNineAndNeverOverwrite) {
+  bar.files[std::wstring(kStamp) + L"_rec.mp4"] = 1;
+  for (int suffix = 2; suffix <= 98; ++suffix) bar.files[std::wstring(kStamp) + L"_" + std::to_wstring(suffix) + L".ts"] = 1;
+  workflow.StartOrStopRecording();
+  EXPECT_EQ(std::wstring(kStamp) + L"_99.ts", workflow.RecordingFile());
+  ASSERT_EQ(1u, bar.runs.size());
+  Report(RUN_FAILED);
+
+  Session full(bar);
+  full.bar.files = bar.files;
+  full.bar.files[std::wstring(kStamp) + L"_99_rec.mp4"] = 1;
+  full.flow.StartOrStopRecording();
+  EXPECT_TRUE(full.bar.runs.empty());
+  ASSERT_EQ(1u, full.bar.messages.size());
+  EXPECT_EQ(L"保存目录中这一秒的录制文件名已全部被占用，请稍后再开始录制。", full.bar.messages[0]);
+  EXPECT_FALSE(full.flow.IsRunActive());
+
+  full.bar.settings.live_enabled = 1;
+  full.flow.StartOrStopRecording();
+  EXPECT_EQ(1u, full.bar.runs.size());
+}
+
 TEST_F(RecordingWorkflowTest, ReportsKeepOnlyTheirTextAndUnknownKindsOnlyRepaint) {
   workflow.StartOrStopRecording();
   RunEvent full{RUN_PROGRESS, 0.0, {}};
