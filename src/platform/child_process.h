@@ -50,7 +50,8 @@ void CloseWakeSignal(WakeSignal* signal);  // closes and sets kNoWakeSignal
 bool WaitForProcessOrWake(ChildProcess* child, WakeSignal signal, int milliseconds);
 // Ends the process at once with `exit_code`; it cannot refuse.
 void TerminateChildProcess(const ChildProcess& child, uint32_t exit_code);
-// The exit code of an ended process; 1 when it cannot be read.
+// The exit code of an ended process; 1 when it cannot be read. A process that crashed reads
+// as failed: its exception code on Windows (0xC0000005, ...), 128 plus the signal on POSIX.
 uint32_t ProcessExitCode(const ChildProcess& child);
 void CloseProcess(ChildProcess* child);
 

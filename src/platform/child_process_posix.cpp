@@ -39,6 +39,8 @@ struct ProcessState {
   int pidfd;   // -1 where the kernel has no process descriptors
   int status;  // valid once `ended`
   bool ended;
+  bool terminated = false;      // by TerminateChildProcess
+  uint32_t terminate_code = 0;  // the exit code it was given
 };
 
 ProcessState* State(const ChildProcess& child) { return reinterpret_cast<ProcessState*>(child.process); }
@@ -189,16 +191,23 @@ bool WaitForProcessOrWake(ChildProcess* child, WakeSignal signal, int millisecon
   }
 }
 
-void TerminateChildProcess(const ChildProcess& child, uint32_t /*exit_code*/) {
+void TerminateChildProcess(const ChildProcess& child, uint32_t exit_code) {
   ProcessState* state = State(child);
-  if (!state->ended) kill(state->pid, SIGKILL);
+  if (state->ended) return;
+  state->terminated = true;
+  state->terminate_code = exit_code;
+  kill(state->pid, SIGKILL);
 }
 
 uint32_t ProcessExitCode(const ChildProcess& child) {
   ProcessState* state = State(child);
   if (!state->ended) return 1;
   if (WIFEXITED(state->status)) return static_cast<uint32_t>(WEXITSTATUS(state->status));
-  return 0;  // ended by a signal: terminated, as the Windows side reports it with code 0
+  // Ended by a signal: the code it was terminated with when that was us, as on Windows;
+  // otherwise it crashed or was killed, which must never read as success (a crashed copy
+  // would cost the recording): 128 plus the signal's number, as shells report it.
+  if (state->terminated && WIFSIGNALED(state->status) && WTERMSIG(state->status) == SIGKILL) return state->terminate_code;
+  return 128 + static_cast<uint32_t>(WIFSIGNALED(state->status) ? WTERMSIG(state->status) : 0);
 }
 
 void CloseProcess(ChildProcess* child) {

@@ -173,16 +173,28 @@ TEST(EncoderRun, CommandLineReachesTheEncoderUnchanged) {
 #endif
 }
 
-TEST(EncoderRun, CopyRunCopiesTheRecording) {
+// A copy run that crashes, even after writing all its output, ends with a failing exit code
+// although nobody asked it to stop: read as success, it would cost the recording.
+TEST(EncoderRun, CopyRunCopiesTheRecordingAndACrashedOneFails) {
   TempFolder folder;
   std::ofstream(std::filesystem::path(folder.File("in.ts")), std::ios::binary) << std::string(70000, 'G');
   const std::string remux =
       BuildRemuxCommand(platform::WideToAnsi(folder.File("in.ts")), platform::WideToAnsi(folder.File("out.mp4")));
-  const auto reports = RunToEnd(FakeEncoderCommand(remux.substr(remux.find(' ') + 1)), kWmRemuxEvent);
+  const std::string arguments = remux.substr(remux.find(' ') + 1);
+  const auto reports = RunToEnd(FakeEncoderCommand(arguments), kWmRemuxEvent);
   ASSERT_FALSE(reports.empty());
   EXPECT_EQ(RUN_EXITED, reports.back().kind);
   EXPECT_EQ(0.0, reports.back().value);
   EXPECT_EQ(std::string(70000, 'G'), ReadFile(folder.File("out.mp4")));
+
+  const auto crashed = RunToEnd(FakeEncoderCommand("--crash " + arguments), kWmRemuxEvent);
+  ASSERT_FALSE(crashed.empty());
+  EXPECT_EQ(RUN_EXITED, crashed.back().kind);
+#ifdef _WIN32
+  EXPECT_EQ(3221225477.0, crashed.back().value);  // 0xC0000005, an access violation
+#else
+  EXPECT_EQ(128.0 + 9, crashed.back().value);  // SIGKILL
+#endif
 }
 
 struct StopCase {

@@ -1,10 +1,11 @@
 // A scriptable stand-in for the encoder, for fault tests of the encoder runner.
 //
 //   fake_encoder [--say TEXT]... [--every MS] [--repeat N] [--pad BYTES] [--stderr]
-//                [--exit CODE] [--on-q obey|ignore|late:MS] [--args-file PATH]
+//                [--exit CODE] [--crash] [--on-q obey|ignore|late:MS] [--args-file PATH]
 //
 // Prints each TEXT (escapes \n \r \\) as one write, MS milliseconds apart (100), N times
-// over (1; 0 = until stopped), each padded with '.' to BYTES; then exits with CODE (0).
+// over (1; 0 = until stopped), each padded with '.' to BYTES; then exits with CODE (0), or
+// with --crash ends as a crashed program does (after a copy, too).
 // "q" on standard input ends it at once with code 0 (obey), never (ignore), or after MS.
 // --args-file appends its own command line to PATH, one line per run. A copy command ("-c:v copy", "-i" INPUT,
 // OUTPUT last) copies INPUT to OUTPUT. Options may also come from $QUORLIN_FAKE_ENCODER, so
@@ -29,6 +30,7 @@ struct Script {
   int repeat = 1;
   size_t pad = 0;
   bool to_stderr = false;
+  bool crash = false;
   int exit_code = 0;
   int quit_delay_ms = 0;  // < 0: ignore "q"
   std::string args_file;
@@ -53,6 +55,8 @@ void ParseOptions(const std::vector<std::string>& args, Script* script) {
     const bool has_value = i + 1 < args.size();
     if (option == "--stderr") {
       script->to_stderr = true;
+    } else if (option == "--crash") {
+      script->crash = true;
     } else if (!has_value) {
       continue;
     } else if (option == "--say") {
@@ -124,7 +128,10 @@ int main(int argc, char** argv) {
   }
   // A copy command's output is its own last argument, before any options from the environment.
   const int copy_result = CopyCommand(std::vector<std::string>(argv + 1, argv + argc));
-  if (copy_result >= 0) return copy_result;
+  if (copy_result >= 0) {
+    if (script.crash) Crash();
+    return copy_result;
+  }
 
   std::thread(WatchStdin, script.quit_delay_ms).detach();
   for (int round = 0; script.repeat == 0 || round < script.repeat; ++round) {
@@ -141,5 +148,6 @@ int main(int argc, char** argv) {
     WriteRaw(script.to_stderr, "[q] command received. Exiting.\n");
     std::_Exit(0);
   }
+  if (script.crash) Crash();
   std::_Exit(script.exit_code);  // the stdin watcher may still be blocked in its read
 }

@@ -12,3 +12,7 @@ size_t ReadStdin(char* buffer, size_t size);
 // POSIX: the arguments joined by blanks).
 std::string OwnCommandLine(int argc, char** argv);
 void SleepMs(int milliseconds);
+// Ends the process the way a crash does: on Windows with the access violation's exit code
+// (without the system's crash handler), on POSIX by a signal (SIGKILL, which no sanitizer
+// handles in its place).
+[[noreturn]] void Crash();

@@ -1,3 +1,4 @@
+#include <signal.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -26,3 +27,8 @@ std::string OwnCommandLine(int argc, char** argv) {
 }
 
 void SleepMs(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
+
+void Crash() {
+  kill(getpid(), SIGKILL);
+  for (;;) pause();
+}

@@ -18,3 +18,8 @@ size_t ReadStdin(char* buffer, size_t size) {
 std::string OwnCommandLine(int /*argc*/, char** /*argv*/) { return platform::WideToAnsi(GetCommandLineW()); }
 
 void SleepMs(int milliseconds) { Sleep(static_cast<DWORD>(milliseconds)); }
+
+void Crash() {
+  TerminateProcess(GetCurrentProcess(), 0xC0000005);  // EXCEPTION_ACCESS_VIOLATION
+  for (;;) Sleep(INFINITE);
+}
