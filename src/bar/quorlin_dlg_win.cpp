@@ -10,6 +10,7 @@
 #include "bar/hotkey_library_win.h"
 #include "controls/about_dlg_win.h"
 #include "engine/leftover_sweep_win.h"
+#include "engine/media_file_check.h"
 #include "framework/message_box.h"
 #include "framework/message_map.h"
 #include "framework/win_app.h"
@@ -342,6 +343,8 @@ int64_t CQuorlinDlg::FileSize(const std::wstring& path) {
 }
 
 void CQuorlinDlg::RemoveFile(const std::wstring& path) { DeleteFileW(path.c_str()); }
+
+bool CQuorlinDlg::IsCompleteMediaFile(const std::wstring& path) { return ::IsCompleteMediaFile(path); }
 
 bool CQuorlinDlg::StartEncoderRun(const std::string& command_line, unsigned notify_message) {
   // Called only while no run is active: the previous run's threads are done with it.

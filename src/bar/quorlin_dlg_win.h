@@ -73,6 +73,7 @@ class CQuorlinDlg : public CDialog, public CDialogUtility, private RecordingBar 
   std::tm LocalTime() override;
   int64_t FileSize(const std::wstring& path) override;
   void RemoveFile(const std::wstring& path) override;
+  bool IsCompleteMediaFile(const std::wstring& path) override;
   bool StartEncoderRun(const std::string& command_line, unsigned notify_message) override;
   void RequestStop() override;
   void ShowMessage(const std::wstring& text) override;

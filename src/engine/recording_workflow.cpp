@@ -147,9 +147,8 @@ std::wstring RecordingWorkflow::ApplyRunEnd(int32_t kind, const std::string& tex
     if (!m_bRemuxing) StartRemux();
   } else if (m_bRemuxing) {
     m_bRemuxing = false;
-    bar_.SetStatusText(stopped, false);
     bar_.ConfigureLed(kLedGreen);
-    notice = FinishRemux(value);
+    notice = FinishRemux(value, stopped);
   } else {
     // A recording encoder that ends by itself has failed, whatever its exit code.
     bar_.SetStatusText(message, true);
@@ -178,12 +177,20 @@ void RecordingWorkflow::StartRun(const std::string& command_line, unsigned notif
   }
 }
 
-std::wstring RecordingWorkflow::FinishRemux(double exit_code) {
-  // The transport stream goes only once the copy is known to be complete.
-  if (exit_code == 0.0 && bar_.FileSize(m_strFinalFile) > 0) {
+std::wstring RecordingWorkflow::FinishRemux(double exit_code, const std::wstring& stopped) {
+  // The transport stream goes only once the copy is known to be whole: the encoder reports
+  // success even when a full disk cut its final file short.
+  if (exit_code == 0.0 && bar_.IsCompleteMediaFile(m_strFinalFile)) {
+    bar_.SetStatusText(stopped, false);
     bar_.RemoveFile(m_strRecordingFile);
     return std::wstring();
   }
+  // Gone while it was recorded (its folder removed, say): nothing could be copied or kept.
+  if (bar_.FileSize(m_strRecordingFile) < 0) {
+    bar_.SetStatusText(L"录制文件已丢失！", true);
+    return std::wstring();
+  }
+  bar_.SetStatusText(stopped, false);
   return RecordingKeptNotice();
 }
 

@@ -27,6 +27,8 @@ class RecordingBar {
   // Size in bytes, or -1 when there is no such file.
   virtual int64_t FileSize(const std::wstring& path) = 0;
   virtual void RemoveFile(const std::wstring& path) = 0;
+  // True when the file is a whole MP4 or transport stream, not one cut short.
+  virtual bool IsCompleteMediaFile(const std::wstring& path) = 0;
 
   // Replaces the bar's encoder run with a new one for this command line, reporting with
   // this message number, and starts its launcher. False when the launcher could not start.
@@ -84,7 +86,7 @@ class RecordingWorkflow {
   std::wstring ApplyRunEnd(int32_t kind, const std::string& text, double value);
   void StartRemux();
   void StartRun(const std::string& command_line, unsigned notify_message);
-  std::wstring FinishRemux(double exit_code);
+  std::wstring FinishRemux(double exit_code, const std::wstring& stopped);
   std::wstring RecordingKeptNotice();
   // False (and nothing chosen) when the time stamp and every suffix up to "_99" are taken.
   bool ChooseFileNames(const SettingsRecord& settings);

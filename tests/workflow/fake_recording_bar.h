@@ -4,6 +4,7 @@
 // care about order.
 #include <algorithm>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,7 @@ class FakeRecordingBar : public RecordingBar {
   SettingsRecord settings{};
   std::tm now{};
   std::map<std::wstring, int64_t> files;  // path to size
+  std::set<std::wstring> cut_files;       // files that end before their structure does
   bool launcher_starts = true;
   const RecordingWorkflow* workflow = nullptr;
 
@@ -53,6 +55,9 @@ class FakeRecordingBar : public RecordingBar {
   int64_t FileSize(const std::wstring& path) override {
     auto found = files.find(path);
     return found == files.end() ? -1 : found->second;
+  }
+  bool IsCompleteMediaFile(const std::wstring& path) override {
+    return FileSize(path) > 0 && cut_files.count(path) == 0;
   }
   void RemoveFile(const std::wstring& path) override {
     Log("delete " + platform::WideToUtf8(path));

@@ -228,9 +228,11 @@ TEST_F(RecordingWorkflowTest, IncompleteCopyKeepsTheRecordingAndSaysWhere) {
     const char* name;
     double exit_code;
     int64_t final_size;
+    bool cut = false;  // e.g. by a full disk, which the encoder does not report
   };
   for (const Case& c : {Case{"exit code 1", 1.0, 5000}, Case{"exit code -1", 4294967295.0, 5000},
-                        Case{"empty final file", 0.0, 0}, Case{"no final file", 0.0, -1}}) {
+                        Case{"empty final file", 0.0, 0}, Case{"no final file", 0.0, -1},
+                        Case{"final file cut short", 0.0, 5000, true}}) {
     Session session(bar);
     FakeRecordingBar& local = session.bar;
     RecordingWorkflow& flow = session.flow;
@@ -240,6 +242,7 @@ TEST_F(RecordingWorkflowTest, IncompleteCopyKeepsTheRecordingAndSaysWhere) {
     flow.HandleRunReport(RunEvent{RUN_STOPPED, 0.0, {}});
     local.files[flow.RecordingFile()] = 700000;
     if (c.final_size >= 0) local.files[flow.FinalFile()] = c.final_size;
+    if (c.cut) local.cut_files.insert(flow.FinalFile());
     flow.ApplyRunEvent(RUN_PROGRESS, "00:00:03.90");
     flow.HandleRunReport(RunEvent{RUN_EXITED, c.exit_code, {}});
 
@@ -260,6 +263,16 @@ TEST_F(RecordingWorkflowTest, FailedCopyOfAnEmptyRecordingSaysNothing) {
   FinishCopy(1.0, -1);
   EXPECT_TRUE(bar.messages.empty());
   EXPECT_TRUE(bar.deleted.empty());
+}
+
+TEST_F(RecordingWorkflowTest, CopyOfARecordingThatWentMissingSaysSoInRed) {
+  RecordAndStop(L"00:00:04.00");  // its folder was removed meanwhile: no recording file
+  FinishCopy(1.0, -1);
+  EXPECT_EQ(L"录制文件已丢失！", bar.status);
+  EXPECT_TRUE(bar.status_error);
+  EXPECT_TRUE(bar.messages.empty());
+  EXPECT_TRUE(bar.deleted.empty());
+  ExpectIdleLook();
 }
 
 TEST_F(RecordingWorkflowTest, CopyThatCannotStartKeepsTheRecordingInRed) {

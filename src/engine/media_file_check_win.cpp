@@ -1,0 +1,28 @@
+#include <windows.h>
+
+#include "engine/media_file_check.h"
+
+namespace {
+
+struct ScopedFileHandle {
+  HANDLE handle;
+  ~ScopedFileHandle() {
+    if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+  }
+};
+
+}  // namespace
+
+bool IsCompleteMediaFile(const std::wstring& path) {
+  ScopedFileHandle file{CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
+  LARGE_INTEGER length;
+  if (file.handle == INVALID_HANDLE_VALUE || !GetFileSizeEx(file.handle, &length)) return false;
+  return IsCompleteMediaFile(length.QuadPart, [&file](int64_t offset, size_t size, unsigned char* out) {
+    LARGE_INTEGER position;
+    position.QuadPart = offset;
+    DWORD read = 0;
+    return SetFilePointerEx(file.handle, position, nullptr, FILE_BEGIN) &&
+           ReadFile(file.handle, out, static_cast<DWORD>(size), &read, nullptr) && read == size;
+  });
+}
