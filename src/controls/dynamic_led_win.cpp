@@ -5,7 +5,15 @@ void CDynamicLED::ConfigureLed(HWND window, int colour_code) {
     UnsubclassWindow();
     SubclassWindow(window);
   }
-  m_nColor = colour_code;
+  if (colour_code != m_nColor || !m_penBright) {
+    // The lamp's shades, made once per colour rather than at every blink.
+    m_nColor = colour_code;
+    const LedShades shades = ShadesOfLedColour(m_nColor);
+    m_penBright.Reset(CreatePen(PS_SOLID, 1, shades.bright));
+    m_brBright.Reset(CreateSolidBrush(shades.bright));
+    m_penDark.Reset(CreatePen(PS_SOLID, 1, shades.dark));
+    m_brDark.Reset(CreateSolidBrush(shades.dark));
+  }
   m_blink.Configure();
   Tick();
   if (m_hWnd) SetTimer(m_hWnd, kTimerId, static_cast<UINT>(m_blink.interval()), nullptr);
@@ -21,11 +29,6 @@ void CDynamicLED::HoldSteady() { m_blink.HoldSteady(); }
 bool CDynamicLED::Tick() {
   if (m_blink.interval() == 0 || !m_hWnd) return false;
   m_lastShade = m_blink.Tick();
-  const LedShades shades = ShadesOfLedColour(m_nColor);
-  m_penBright.Reset(CreatePen(PS_SOLID, 1, shades.bright));
-  m_brBright.Reset(CreateSolidBrush(shades.bright));
-  m_penDark.Reset(CreatePen(PS_SOLID, 1, shades.dark));
-  m_brDark.Reset(CreateSolidBrush(shades.dark));
   ScopedWindowDC dc(m_hWnd);
   if (dc) DrawShade(dc.Get(), *m_lastShade);
   return true;

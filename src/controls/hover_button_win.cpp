@@ -125,8 +125,16 @@ bool CHoverButton::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT
       result = Default(message, wparam, lparam);
       return true;
     case WM_MOUSEHOVER:
-      m_bHover = TRUE;
-      InvalidateRect(m_hWnd, nullptr, TRUE);
+      if (!m_bHover) {
+        m_bHover = TRUE;
+        InvalidateRect(m_hWnd, nullptr, TRUE);
+        // Some window systems (Wine) find the leave by polling the cursor at the hover
+        // time: at 1 ms that costs the bar several per cent of a core while the mouse rests
+        // on a button. Tracking again with a longer hover time keeps the leave prompt; the
+        // second hover it brings changes nothing.
+        TRACKMOUSEEVENT track{sizeof(track), TME_HOVER | TME_LEAVE, m_hWnd, kLeavePollMilliseconds};
+        TrackMouseEvent(&track);
+      }
       result = 0;
       return true;
     case WM_MOUSELEAVE:

@@ -10,6 +10,10 @@
 
 class CHoverButton : public CSubclassWnd {
  public:
+  // The hover time once the button is in its hover state: how soon a leave is noticed
+  // where the window system polls for it.
+  static constexpr DWORD kLeavePollMilliseconds = 100;
+
   CHoverButton() = default;
   ~CHoverButton() override;
 

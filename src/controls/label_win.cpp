@@ -41,14 +41,17 @@ void CLabel::RebuildFont() { m_font.Reset(CreateFontIndirectW(&m_lf)); }
 
 void CLabel::Refresh() {
   if (!m_hWnd) return;
+  HWND parent = GetParent(m_hWnd);
+  if (!m_bTransparent || !parent) {
+    RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    return;
+  }
+  // The parent shows through: its background under the label and then the label, in one
+  // pass (a status line changes twice a second while recording).
   RECT rc{};
   GetWindowRect(m_hWnd, &rc);
-  RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-  HWND parent = GetParent(m_hWnd);
-  if (!parent) return;
   MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rc), 2);
-  InvalidateRect(parent, &rc, TRUE);
-  UpdateWindow(parent);
+  RedrawWindow(parent, &rc, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 CLabel& CLabel::SetBackground(COLORREF colour, COLORREF gradient_end, bool gradient) {
@@ -62,13 +65,14 @@ CLabel& CLabel::SetBackground(COLORREF colour, COLORREF gradient_end, bool gradi
 }
 
 CLabel& CLabel::SetTextColour(COLORREF colour) {
+  if (colour == m_crText) return *this;  // nothing to draw again
   m_crText = colour;
   Refresh();
   return *this;
 }
 
 CLabel& CLabel::SetLabelText(const std::wstring& text) {
-  if (!m_hWnd) return *this;
+  if (!m_hWnd || WindowText(m_hWnd) == text) return *this;
   SetWindowTextW(m_hWnd, text.c_str());
   Refresh();
   return *this;

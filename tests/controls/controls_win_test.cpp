@@ -170,6 +170,27 @@ TEST(HoverButton, MouseMoveRegistersTrackingOnce) {
   EXPECT_EQ(FALSE, SendMessageW(button.m_hWnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(button.m_hWnd), 0));
 }
 
+// Where the window system polls for the mouse leaving (Wine), the hover time is its polling
+// period: once hovering, a button must not keep the first hover's 1 ms.
+TEST(HoverButton, HoverKeepsWatchingForTheLeaveWithoutFastPolling) {
+  TestDialog dlg;
+  CHoverButton button;
+  ASSERT_TRUE(button.SubclassDlgItem(IDC_TEST_BUTTON, dlg.m_hWnd));
+  RECT rc;
+  GetWindowRect(button.m_hWnd, &rc);
+  SetCursorPos((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+  SendMessageW(button.m_hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
+  SendMessageW(button.m_hWnd, WM_MOUSEHOVER, 0, 0);
+  TRACKMOUSEEVENT query{sizeof(query), TME_QUERY, nullptr, 0};
+  ASSERT_TRUE(TrackMouseEvent(&query));
+  EXPECT_EQ(button.m_hWnd, query.hwndTrack);
+  EXPECT_NE(0u, query.dwFlags & TME_LEAVE);
+  EXPECT_EQ(CHoverButton::kLeavePollMilliseconds, query.dwHoverTime);
+  EXPECT_TRUE(button.m_bHover);
+  SendMessageW(button.m_hWnd, WM_MOUSELEAVE, 0, 0);
+  EXPECT_FALSE(button.m_bHover);
+}
+
 // A 32 x 32 white picture with key pixels; TrimCorners reads it.
 struct KeyPicture {
   HDC dc;
