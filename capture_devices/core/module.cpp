@@ -133,6 +133,9 @@ HRESULT UnregisterDevice(const DeviceInfo& device) {
   HRESULT hr =
       CoCreateInstance(CLSID_FilterMapper2, nullptr, CLSCTX_INPROC_SERVER, IID_IFilterMapper2, mapper.ReceiveVoid());
   if (SUCCEEDED(hr)) hr = mapper->UnregisterFilter(device.category, nullptr, *device.clsid);
+  // When ours were the category's last devices, its emptied list goes too (a fresh system
+  // may have had none); RegDeleteKey leaves a list that still holds devices.
+  RegDeleteKeyW(HKEY_CLASSES_ROOT, (L"CLSID\\" + ClsidText(*device.category) + L"\\Instance").c_str());
   const LSTATUS status = RegDeleteTreeW(HKEY_CLASSES_ROOT, (L"CLSID\\" + ClsidText(*device.clsid)).c_str());
   if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND && SUCCEEDED(hr)) hr = HRESULT_FROM_WIN32(status);
   return hr;
