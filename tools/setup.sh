@@ -22,6 +22,8 @@ packages=(
   nginx libnginx-mod-rtmp
   # A real browser engine renders the user's manual in its test.
   chromium-headless-shell
+  # The Windows installer is built with NSIS.
+  nsis
   # The camera preview's video renderer runs on Wine's Direct3D, which needs OpenGL of the
   # program's bitness.
   libgl1 libglx-mesa0 libgl1-mesa-dri libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386
