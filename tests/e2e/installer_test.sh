@@ -1,0 +1,173 @@
+#!/usr/bin/env bash
+# The installer on a machine that has never seen Quorlin (a new Wine prefix):
+#   1. a silent install (/S), timed: the program folder, the encoder in the Windows folder, the
+#      shortcuts, the Add/Remove Programs entry, and our two devices listed by the system's
+#      device enumerator (the encoder's own DirectShow listing), the test devices not;
+#   2. the program started from its shortcut's target passes its start-up check and records
+#      a 3-second MP4 with H.264 and AAC;
+#   3. an upgrade with the installer's pages while that program runs: it is asked to be
+#      closed first; then the Chinese welcome and finish pages (screenshots); the files are
+#      replaced and the settings kept, and the finish page starts the program again;
+#   4. a silent uninstall is refused while the program runs; once it is closed, the uninstall
+#      leaves the prefix as before but for the user's settings, capture area and recordings.
+source "$(dirname "$0")/e2e_lib.sh" "$1"
+setup=$(ls "$e2e_build"/QuorlinSetup-*.exe 2>/dev/null | head -n 1)
+[ -n "$setup" ] || fail "no installer in $e2e_build (the build makes it with makensis)"
+
+export QUORLIN_WINEPREFIX=$e2e_build/wineprefix-installer
+rm -rf "$QUORLIN_WINEPREFIX"
+# The shortcuts stay inside the prefix: Wine does not copy them into this machine's menus.
+export WINEDLLOVERRIDES="winemenubuilder.exe=d"
+e2e_start_display
+e2e_windows >/dev/null  # makes the prefix
+wineserver -w
+snapshot() { python3 "$e2e_repo/tests/e2e/prefix_snapshot.py" "$WINEPREFIX"; }
+before=$(snapshot)
+
+folder_win='C:\Program Files\Quorlin'
+folder=$(e2e_unix_path "$folder_win")
+encoder=$(e2e_unix_path 'C:\windows\quorlind.exe')
+menu=$(e2e_unix_path 'C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Quorlin 录屏')
+desktop_link=$(e2e_unix_path 'C:\users\Public\Desktop\Quorlin 录屏.lnk')
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quorlin'
+
+echo "== silent install: $(basename "$setup"), $(stat -c %s "$setup") bytes =="
+start=$(date +%s.%N)
+"$e2e_repo/tools/wine-run.sh" "$setup" /S || fail "the silent install ended with exit code $?"
+echo "silent install: $(python3 -c "print('%.1f' % ($(date +%s.%N) - $start))") s"
+
+for file in Quorlin.exe vexhook.dll QuorlinDevices.dll uninstall.exe skin/start.bmp manual/index.html \
+  licenses/Quorlin-LICENSE.txt licenses/FFmpeg-COPYING.GPLv3.txt licenses/README.txt; do
+  [ -s "$folder/$file" ] || fail "the install has no $folder_win\\$file"
+done
+[ ! -e "$folder/QuorlinTestDevices.dll" ] || fail "the test devices were installed"
+cmp -s "$encoder" "$e2e_repo/build/encoder/$e2e_kind/ffmpeg.exe" || fail "C:\\windows\\quorlind.exe is not the encoder"
+python3 "$e2e_repo/tools/version_info.py" "$folder/Quorlin.exe" | tee /dev/stderr |
+  grep -q '^  ProductVersion (080404b0): 2.0.5$' || fail "the installed program's version resource is not 2.0.5"
+
+for link in "$menu/Quorlin 录屏.lnk" "$menu/使用手册.lnk" "$menu/卸载 Quorlin 录屏.lnk" "$desktop_link"; do
+  [ -s "$link" ] || fail "no shortcut $link"
+done
+# link_target FILE.lnk: the local path a shortcut opens (its link information's base path).
+link_target() {
+  python3 - "$1" <<'PY'
+import struct, sys
+data = open(sys.argv[1], "rb").read()
+flags = struct.unpack_from("<I", data, 0x14)[0]
+at = 0x4C
+if flags & 1:  # a list of item identifiers comes first
+    at += 2 + struct.unpack_from("<H", data, at)[0]
+base, suffix = struct.unpack_from("<I", data, at + 16)[0], struct.unpack_from("<I", data, at + 24)[0]
+text = lambda o: data[at + o:data.index(b"\0", at + o)].decode("gbk")
+print(text(base) + text(suffix))
+PY
+}
+target=$(link_target "$menu/Quorlin 录屏.lnk")
+[ "$target" = "$folder_win\\Quorlin.exe" ] || fail "the Start-menu shortcut opens '$target'"
+[ "$(link_target "$desktop_link")" = "$target" ] || fail "the desktop shortcut opens another program"
+
+entry=$(e2e_system_tool reg.exe query "$uninstall_key" 2>/dev/null | iconv -f gbk -t utf-8 | tr -d '\r')
+echo "$entry"
+for value in 'DisplayName +REG_SZ +Quorlin 录屏$' 'DisplayVersion +REG_SZ +2.0.5$' 'Publisher +REG_SZ +Quorlin$' \
+  'EstimatedSize +REG_DWORD +0x[0-9a-f]{4,}$' 'UninstallString +REG_SZ +"C:\\Program Files\\Quorlin\\uninstall.exe"$'; do
+  grep -Eq "^ +$value" <<<"$entry" || fail "the Add/Remove Programs entry has no $value"
+done
+
+# The encoder lists the devices and then ends with an error, having been given no input.
+devices=$({ "$e2e_repo/tools/wine-run.sh" "$encoder" -hide_banner -list_devices true -f dshow -i dummy 2>&1 || true; } |
+  tr -d '\r' | sed -n 's/^\[dshow @ [0-9a-f]*\]  "\(.*\)"$/\1/p')
+echo "devices the system lists: $(tr '\n' ';' <<<"$devices")"
+grep -qx 'screen-capture-recorder' <<<"$devices" || fail "the desktop device is not listed"
+grep -qx 'virtual-audio-capturer' <<<"$devices" || fail "the system-sound device is not listed"
+! grep -q 'Quorlin Test' <<<"$devices" || fail "the test devices are listed"
+
+echo "== the installed program, from its shortcut's target: a 3-second recording =="
+out_win='C:\Quorlin recordings'
+out=$(e2e_fresh_folder "$out_win")
+e2e_settings output_folder="$out_win" sound_source=1 save_format=0 video_width=0 video_height=0 live_enabled=0 \
+  hide_after_start=0
+program=$(e2e_unix_path "$target")
+e2e_start "$program"
+e2e_wait_for '验证安装文件\.\.\.通过!' 60  # the start-up check's log
+bar_at_top() { e2e_listing_has 'title="quorlwnd" rect=[0-9]*,0,' && ! e2e_listing_has 'title="初始化\.\.\."'; }
+e2e_until 30 bar_at_top || fail "the bar did not come to the top edge after the start-up check"
+e2e_wait_status '^就绪'
+sleep 1  # the bar settles
+e2e_click 'id=1001 class="Button"'
+e2e_wait_text '正在录制 00:' 60 >/dev/null
+sleep 3
+e2e_click 'id=1001 class="Button"'
+e2e_wait_status '^已停止 ' 60
+recording=$(ls "$out"/*_rec.mp4 2>/dev/null | head -n 1)
+[ -n "$recording" ] || fail "no MP4 in $out: $(ls "$out")"
+python3 - "$recording" <<'PY' || fail "$recording is not a 3-second MP4 with H.264 and AAC"
+import json, subprocess, sys
+probe = json.loads(subprocess.check_output(
+    ["ffprobe", "-v", "error", "-of", "json", "-show_streams", "-show_format", sys.argv[1]]))
+codecs = sorted(s["codec_name"] for s in probe["streams"])
+duration = float(probe["format"]["duration"])
+print("%s: %s, %s, %.2f s" % (sys.argv[1], probe["format"]["format_name"], codecs, duration))
+sys.exit(0 if codecs == ["aac", "h264"] and 2.0 <= duration <= 5.0 else 1)
+PY
+
+echo "== upgrade with the installer's pages, over the running program =="
+# The bar's close button, at the top edge (message boxes have a 取消 button of the same id).
+bar_close='id=2 class="Button" text="取消" rect=[0-9]*,[0-9],'
+# An older install: a changed manual and a file the new version does not have.
+echo "old manual" >"$folder/manual/index.html"
+touch "$folder/skin/old.bmp"
+settings=$(ls "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/quorlin/config.cfg | head -n 1)
+settings_sum=$(sha256sum <"$settings")
+running=$e2e_last_pid
+e2e_start "$setup"
+e2e_wait_for 'text="Quorlin 录屏 正在运行。' 60
+e2e_screenshot installer_running_refused
+e2e_click "$bar_close"
+e2e_wait_exit "$running" 30 || fail "the program did not end"
+sleep 1
+e2e_click 'id=4 class="Button"'  # 重试
+e2e_wait_for 'text="欢迎安装 Quorlin 录屏 2.0.5"' 30
+sleep 1
+e2e_screenshot installer_welcome
+# welcome, licence, components, folder: 下一步; then 安装.
+for page in 'text="许可证协议"' 'text="选择组件"' 'text="选择安装位置"'; do
+  e2e_click 'id=1 class="Button"'
+  e2e_wait_for "$page" 20
+  sleep 0.5
+done
+e2e_click 'id=1 class="Button" text="安装(&I)"'
+e2e_wait_for 'text="Quorlin 录屏 2.0.5 安装程序结束"' 60
+sleep 1
+e2e_screenshot installer_finish
+cmp -s "$folder/manual/index.html" "$e2e_repo/manual/index.html" || fail "the upgrade did not replace the manual"
+[ ! -e "$folder/skin/old.bmp" ] || fail "the upgrade left an old file in the skin folder"
+[ "$(sha256sum <"$settings")" = "$settings_sum" ] || fail "the upgrade changed the settings file"
+e2e_click 'id=1 class="Button" text="完成(&F)"'  # with "运行 Quorlin 录屏" ticked
+e2e_wait_for '验证安装文件\.\.\.通过!' 60
+e2e_until 30 bar_at_top || fail "the program started by the finish page did not pass its start-up check"
+
+echo "== uninstall =="
+uninstall=$folder/uninstall.exe
+# While the program runs, the uninstaller refuses (exit code 2). Run in place (_?=, a path
+# without blanks) so that its exit code is its own, not that of a copy's launcher.
+status=0
+"$e2e_repo/tools/wine-run.sh" "$folder/uninstall.exe" /S '_?=C:\PROGRA~1\Quorlin' || status=$?
+[ "$status" = 2 ] || fail "the uninstaller ended with exit code $status while the program ran"
+[ -e "$folder/Quorlin.exe" ] && [ -e "$encoder" ] || fail "the uninstall went ahead while the program ran"
+sleep 1
+e2e_click "$bar_close"
+wineserver -w  # the program has ended
+# As a user runs it: it copies itself to the temporary folder and runs from there.
+"$e2e_repo/tools/wine-run.sh" "$folder/uninstall.exe" /S || fail "the uninstaller ended with exit code $?"
+wineserver -w
+[ ! -e "$folder" ] || fail "the program folder is still there: $(ls -R "$folder")"
+
+differences=$({ diff <(echo "$before") <(snapshot) || true; } | sed -n 's/^[<>] //p')
+echo "prefix differences after the uninstall:"
+sed 's/^/  /' <<<"$differences"
+kept='^file C:/Quorlin recordings(/|$)|^file C:/users/[^/]+/AppData/Roaming/quorlin(/config\.cfg)?$|^reg HKCU\\Software\\screen-capture-recorder($|:)'
+unexpected=$(grep -Ev "$kept" <<<"$differences" || true)
+[ -z "$unexpected" ] || fail "the uninstall left more than settings and recordings: $unexpected"
+grep -q '^file C:/users/[^/]*/AppData/Roaming/quorlin/config.cfg$' <<<"$differences" || fail "the settings file is gone"
+[ -f "$recording" ] || fail "the recording is gone"
+echo "installer test passed"
