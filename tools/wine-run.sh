@@ -4,7 +4,7 @@
 # - one prefix inside the build tree (build/wineprefix for 32-bit programs,
 #   build/wineprefix64 for 64-bit ones, or $QUORLIN_WINEPREFIX), created on first use,
 #   with Chinese fonts standing in for SimSun and Microsoft YaHei;
-# - LANG=zh_CN.UTF-8, so the ANSI code page is 936; WINEDEBUG=-all;
+# - LANG=zh_CN.UTF-8, so the ANSI code page is 936; WINEDEBUG=-all (or $QUORLIN_WINEDEBUG);
 # - a private virtual display (Xvfb) when $DISPLAY is unset.
 # The program's exit code is this script's exit code.
 set -euo pipefail
@@ -12,7 +12,7 @@ set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 repo=$(dirname "$here")
 source "$here/lib.sh"
-export WINEDEBUG=-all
+export WINEDEBUG=${QUORLIN_WINEDEBUG:--all}
 export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
 # No Mono or Gecko installers: nothing here needs .NET or the HTML engine.
 export WINEDLLOVERRIDES="mscoree,mshtml=;${WINEDLLOVERRIDES:-}"

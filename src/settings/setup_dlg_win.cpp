@@ -88,6 +88,11 @@ bool SetupDlg::OnMessage(UINT message, WPARAM wparam, LPARAM, LRESULT& result) {
                                         }};
   // Of the camera list's notifications only a new selection counts.
   if (message == WM_COMMAND && LOWORD(wparam) == IDC_SETUP_CAMERA && HIWORD(wparam) != CBN_SELCHANGE) return false;
+  if (message == kStartPreviewMessage) {
+    if (m_strPendingCamera) StartCameraPreview(*m_strPendingCamera);
+    m_strPendingCamera.reset();
+    return true;
+  }
   return map.Dispatch(this, message, wparam, 0, result);
 }
 
@@ -140,11 +145,14 @@ BOOL SetupDlg::OnInitDialog() {
   const std::wstring camera = platform::AnsiToWide(FieldText(record->camera_name));
   if (!camera.empty()) {
     SelectDeviceByPrefix(m_comboCamera, camera);
-    StartCameraPreview(camera);
+    m_strPendingCamera = camera;
   } else if (SendMessageW(m_comboCamera, CB_GETCOUNT, 0, 0) > 0) {
     Select(m_comboCamera, 0);
-    StartCameraPreview(EntryText(m_comboCamera, 0));
+    m_strPendingCamera = EntryText(m_comboCamera, 0);
   }
+  // The picture starts once the dialog is on the screen: a renderer whose window was still
+  // hidden when the graph ran may never present (seen under Wine).
+  if (m_strPendingCamera) PostMessageW(m_hWnd, kStartPreviewMessage, 0, 0);
 
   const std::wstring folder = platform::AnsiToWide(FieldText(record->output_folder));
   SetWindowTextW(m_editFolder, folder.empty() ? GetCommonVideoFolder().c_str() : folder.c_str());

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,8 @@ class SetupDlg : public CDialog {
   std::vector<settings::Choice> m_frameRates;
   std::vector<settings::Choice> m_audioBitrates;
 
+  static constexpr UINT kStartPreviewMessage = WM_APP + 1;
+  std::optional<std::wstring> m_strPendingCamera;
   std::unique_ptr<devices::PreviewGraph> m_pPreview;
   int32_t m_nCameraWidth = 0;
   int32_t m_nCameraHeight = 0;
