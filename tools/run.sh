@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# Sets up this machine (when needed), builds Quorlin and runs it under Wine, with its encoder
-# (the genuine FFmpeg build for Windows, as quorlind.exe) and its capture devices installed
-# into the Wine prefix as on a user's machine.
+# Sets up this machine (when needed), builds Quorlin and runs it under Wine as on a user's
+# machine: the build's installer QuorlinSetup-<version>.exe installs it silently into the Wine
+# prefix (the program in C:\Program Files\Quorlin, its capture devices registered, the genuine
+# FFmpeg build as C:\windows\quorlind.exe), and the installed program is started. Where only
+# 64-bit Wine runs (no 32-bit installer can), the 64-bit build runs from its build folder with
+# the encoder and devices put into the prefix directly.
 # - With $DISPLAY set: starts the program on that display for you.
 # - Without a display: a scripted recording on a virtual display. It seeds the settings
 #   (an output folder, system sound), presses Start, records a few seconds, presses Start
@@ -27,17 +30,38 @@ program=$bin/Quorlin.exe
 
 source "$repo/tests/e2e/e2e_lib.sh" "$repo/build/$kind"
 
+# Installs this build with its installer, silently, unless this very installer has installed
+# the program in the prefix already; $program becomes the installed program.
+install_quorlin() {
+  local setup stamp
+  if [ "$kind" != win32 ]; then
+    e2e_install_encoder
+    e2e_install_devices
+    return
+  fi
+  setup=$(ls "$repo"/build/win32/QuorlinSetup-*.exe 2>/dev/null | head -n 1)
+  [ -n "$setup" ] || fail "the build made no installer (makensis missing?)"
+  stamp=$(sha256sum <"$setup")
+  program=$(e2e_unix_path 'C:\Program Files\Quorlin\Quorlin.exe')
+  if [ ! -f "$program" ] || [ "$(cat "$WINEPREFIX/.quorlin-installed" 2>/dev/null)" != "$stamp" ]; then
+    echo "== installing $(basename "$setup") silently =="
+    # Its shortcuts stay in the prefix rather than in this machine's own menus.
+    WINEDLLOVERRIDES="winemenubuilder.exe=d" "$here/wine-run.sh" "$setup" /S ||
+      fail "the installer ended with exit code $? (2: Quorlin is running in this prefix; close it first)"
+    echo "$stamp" >"$WINEPREFIX/.quorlin-installed"
+  fi
+  echo "== installed: $program =="
+}
+
 if [ -n "${DISPLAY:-}" ]; then
   e2e_use_prefix
-  e2e_install_encoder
-  e2e_install_devices
+  install_quorlin
   "$here/wine-run.sh" "$program"
   exit 0
 fi
 
 e2e_start_display
-e2e_install_encoder
-e2e_install_devices
+install_quorlin
 out_win='C:\Quorlin recordings'
 out=$(e2e_unix_path "$out_win")
 mkdir -p "$out"
