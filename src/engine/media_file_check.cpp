@@ -35,10 +35,10 @@ bool IsCompleteMp4(int64_t length, const ReadFileBytesAt& read) {
   return has_index;
 }
 
+// The first packet's sync byte is checked by the caller.
 bool IsCompleteTransportStream(int64_t length, const ReadFileBytesAt& read) {
-  if (length % kTsPacketSize != 0) return false;
-  unsigned char first = 0, last = 0;
-  return read(0, 1, &first) && read(length - kTsPacketSize, 1, &last) && first == kTsSyncByte && last == kTsSyncByte;
+  unsigned char last = 0;
+  return length % kTsPacketSize == 0 && read(length - kTsPacketSize, 1, &last) && last == kTsSyncByte;
 }
 
 }  // namespace
