@@ -80,14 +80,22 @@ e2e_wait_for() {
   fail "no window line matching: $1 (after ${2:-90}s)"
 }
 
-# e2e_click PATTERN: clicks the middle of the first window or control whose listing line
-# matches (real mouse input on the display, as a user would).
-e2e_click() {
+# e2e_middle PATTERN: prints "X Y", the middle of the first window or control whose listing
+# line matches.
+e2e_middle() {
   local line rect l t r b
   line=$(e2e_windows | grep -m1 -- "$1") || fail "nothing to click matching: $1"
   rect=$(sed -n 's/.* rect=\([-0-9]*,[-0-9]*,[-0-9]*,[-0-9]*\).*/\1/p' <<<"$line")
   IFS=, read -r l t r b <<<"$rect"
-  xdotool mousemove $(((l + r) / 2)) $(((t + b) / 2)) click 1
+  echo "$(((l + r) / 2)) $(((t + b) / 2))"
+}
+
+# e2e_click PATTERN: clicks the middle of the first window or control whose listing line
+# matches (real mouse input on the display, as a user would).
+e2e_click() {
+  local middle
+  middle=$(e2e_middle "$1") || exit 1
+  xdotool mousemove $middle click 1
 }
 
 # e2e_key KEY: a key press to the window that has the focus.
@@ -179,6 +187,16 @@ e2e_wait_text() {
 e2e_screenshot() {
   import -window root "$e2e_shots/$1.png"
   echo "screenshot: $e2e_shots/$1.png"
+}
+
+# e2e_wine_processes PROGRAM: the Linux process ids of this test's Wine processes running
+# PROGRAM (e.g. quorlind.exe): Wine names the process after the program, and the session is
+# told by its prefix.
+e2e_wine_processes() {
+  local pid
+  for pid in $(pgrep -x -- "$1"); do
+    if grep -qsxz "WINEPREFIX=$WINEPREFIX" "/proc/$pid/environ"; then echo "$pid"; fi
+  done
 }
 
 e2e_process_gone() { ! kill -0 "$1" 2>/dev/null; }

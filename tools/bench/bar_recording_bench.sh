@@ -33,18 +33,7 @@ e2e_settings output_folder="$out_win" sound_source=1 save_format=0 video_width=0
 
 clock_ticks=$(getconf CLK_TCK)
 
-# The Wine process of this session running PROGRAM (e.g. Quorlin.exe): Wine names the
-# process after the program, and the session is told by its prefix.
-wine_process() {
-  local pid
-  for pid in $(pgrep -x -- "$1"); do
-    if grep -qsxz "WINEPREFIX=$WINEPREFIX" "/proc/$pid/environ"; then
-      echo "$pid"
-      return 0
-    fi
-  done
-  return 1
-}
+wine_process() { e2e_wine_processes "$1" | head -n 1 | grep .; }
 
 # cpu_ticks PID...: user+system clock ticks of the processes (0 for one that is gone).
 cpu_ticks() {
@@ -64,8 +53,12 @@ e2e_wait_for 'title="quorlwnd" rect=[0-9]*,0,'
 program=$(wine_process 'Quorlin.exe') || fail "no Wine process for Quorlin.exe"
 idle_rss=$(status_kb "$program" VmRSS)
 
+sleep 1  # settled: a click right after the bar appears is sometimes lost under Wine
 e2e_click 'id=1001 class="Button"'
-e2e_wait_text '正在录制 00:' 60 >/dev/null
+if ! (e2e_wait_text '正在录制 00:' 30 >/dev/null) 2>/dev/null; then
+  e2e_click 'id=1001 class="Button"'
+  e2e_wait_text '正在录制 00:' 60 >/dev/null
+fi
 ts=$(ls "$out" | grep '\.ts$' | head -n 1) || true
 [ -n "$ts" ] || fail "no recording file in $out"
 encoder=$(wine_process 'quorlind.exe') || fail "no Wine process for the encoder"
