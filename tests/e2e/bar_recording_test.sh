@@ -39,7 +39,7 @@ e2e_system_tool reg.exe delete "$area_key" /f >/dev/null 2>&1 || true
 # goes to $recorded, the recording time the bar shows at the stop press to $recorded_seconds.
 record() {
   local name=$1 suffix=$2 first first_shown stop
-  e2e_click 'id=1001 class="Button"'
+  e2e_click_until 'id=1001 class="Button"' e2e_status_matches '^正在录制'
   first_shown=$(e2e_wait_text '正在录制 00:' 60 | sed 's/^正在录制 //')
   first=$(date +%s.%N)
   e2e_screenshot "bar_recording_$name"

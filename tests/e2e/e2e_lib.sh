@@ -98,6 +98,18 @@ e2e_click() {
   xdotool mousemove $middle click 1
 }
 
+# e2e_click_until PATTERN COMMAND...: clicks the control until COMMAND succeeds; a click lost
+# under Wine right after a window appeared or changed is repeated once.
+e2e_click_until() {
+  local pattern=$1 try
+  shift
+  for try in 1 2; do
+    e2e_click "$pattern"
+    e2e_until 10 "$@" && return 0
+  done
+  fail "clicking $pattern did not lead to: $*; the status reads '$(e2e_status)'"
+}
+
 # e2e_key KEY: a key press to the window that has the focus.
 e2e_key() {
   xdotool key "$1"

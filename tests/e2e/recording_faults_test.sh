@@ -35,27 +35,15 @@ e2e_settings output_folder="$out_win" sound_source=0 microphone_name="Quorlin Te
   frame_rate=15 video_width=0 video_height=0 video_bitrate=2000 audio_bitrate=128 live_enabled=0 \
   hide_after_start=0 camera_name="Quorlin Test Camera" camera_width=0 camera_height=0
 
-# click_until PATTERN COMMAND...: clicks the control until COMMAND succeeds (a click that is
-# lost right after a window appears is repeated once).
-click_until() {
-  local pattern=$1 try
-  shift
-  for try in 1 2; do
-    e2e_click "$pattern"
-    e2e_until 10 "$@" && return 0
-  done
-  fail "clicking $pattern did not lead to: $*; the status reads '$(e2e_status)'"
-}
-
 # show_bar: waits for the bar at the top edge and opens the camera window from it.
 show_bar() {
   e2e_wait_for 'title="quorlwnd" rect=[0-9]*,0,'
   sleep 1
-  click_until 'id=1015 class="Button"' e2e_listing_has 'class="#32770" title="" rect='
+  e2e_click_until 'id=1015 class="Button"' e2e_listing_has 'class="#32770" title="" rect='
 }
 
 # press_start PATTERN: presses Start until the status matches.
-press_start() { click_until 'id=1001 class="Button"' e2e_status_matches "$1"; }
+press_start() { e2e_click_until 'id=1001 class="Button"' e2e_status_matches "$1"; }
 
 # record_for SECONDS: starts a recording and waits until the bar has shown that many seconds.
 record_for() {

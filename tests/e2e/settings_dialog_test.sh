@@ -39,10 +39,7 @@ refused() {
 }
 open_dialog() {
   sleep 0.5
-  e2e_click 'id=3 class="Button"'
-  # A press right after the bar was clicked or a dialog closed is sometimes lost under Wine.
-  e2e_until 10 dialog_open || e2e_click 'id=3 class="Button"'
-  e2e_wait_for 'class="#32770" title="设置"' 30
+  e2e_click_until 'id=3 class="Button"' dialog_open
   e2e_wait_for 'id=1020 class="Static" text="1280x720"' 30
 }
 # preview_picture PNG: the picture the renderer draws into the preview control 1011. Wine
