@@ -13,7 +13,6 @@ constexpr char kProcessFailedText[] = "\xB4\xB4\xBD\xA8\xBD\xF8\xB3\xCC\xCA\xA7\
 
 constexpr int kWaitSliceMilliseconds = 500;
 constexpr int kAfterTerminateMilliseconds = 100;
-constexpr int kDrainMilliseconds = 200;
 constexpr int kPollMilliseconds = 50;
 
 void ReaderEntry(void* run) {
@@ -97,7 +96,7 @@ void RunEncoder(EncoderRun* run) {
 
   WaitForEncoder(run, &child);
   const uint32_t exit_code = platform::ProcessExitCode(child);
-  platform::SleepMilliseconds(kDrainMilliseconds);  // the reader takes the last output meanwhile
+  // All the encoder wrote is in the pipe now: the reader takes it in its last poll.
   run->finished = 1;
   platform::CloseProcess(&child);
   if (reader_started) platform::JoinThread(reader);
@@ -114,16 +113,20 @@ void ReadEncoderOutput(EncoderRun* run) {
   OutputChunkBuffer buffer;
   PostRunEvent(run, RUN_PROGRESS, 0.0, nullptr);
   for (;;) {
+    // Seen before the pipe is read: once the encoder has ended, the reads that follow take its
+    // last output, until the pipe is empty.
+    const bool ended = run->finished != 0;
     const size_t available = platform::PipeBytesAvailable(run->read_pipe);
+    size_t count = 0;
     if (available > 0) {
       char* chunk = buffer.PrepareFor(available);
-      const size_t count = platform::ReadPipe(run->read_pipe, chunk, available);
+      count = platform::ReadPipe(run->read_pipe, chunk, available);
       chunk[count] = '\0';
       char time[kProgressTimeLength + 1];
       if (FindProgressTime(chunk, time)) PostRunEvent(run, RUN_PROGRESS, 0.0, time);
     }
-    if (run->finished != 0) break;
-    platform::SleepMilliseconds(kPollMilliseconds);
+    if (ended && count == 0) break;
+    if (!ended) platform::SleepMilliseconds(kPollMilliseconds);
   }
 }
 
