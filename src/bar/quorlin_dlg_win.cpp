@@ -280,8 +280,7 @@ void CQuorlinDlg::ToggleCamera() {
   }
   m_btnCamera.LoadStripBitmap(SkinFile(L"camed.bmp"));
   InvalidateRect(m_btnCamera.m_hWnd, nullptr, TRUE);
-  m_pCameraWindow->SetCamera(platform::AnsiToWide(settings->camera_name), settings->camera_width,
-                             settings->camera_height);
+  m_pCameraWindow->SetCamera(platform::AnsiToWide(camera), settings->camera_width, settings->camera_height);
   m_pCameraWindow->OpenCamera();
 }
 
