@@ -84,8 +84,7 @@ duration = float(probe["format"]["duration"])
 print("%s: %s, video %s, audio %s, %.2f s (the bar showed %.2f s at the stop press)" % (
     path, probe["format"]["format_name"], ["%s %sx%s" % (v["codec_name"], v["width"], v["height"]) for v in video],
     ["%s %s Hz" % (a["codec_name"], a["sample_rate"]) for a in audio], duration, expected))
-# Within 1 s: the launcher passes the stop on up to half a second late (it looks at the
-# request between its 500 ms waits for the encoder), and the encoder then ends its file.
+# Within 1 s: the stop press reaches the encoder at once, and the encoder then ends its file.
 ok = ([(v["codec_name"], v["width"], v["height"]) for v in video] == [("h264", width, height)]
       and [(a["codec_name"], a["sample_rate"]) for a in audio] == [("aac", "48000")]
       and abs(duration - expected) <= 1.0)
