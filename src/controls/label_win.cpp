@@ -163,7 +163,8 @@ CLabel& CLabel::SetTextFlash(bool on) {
   return *this;
 }
 
-// TODO: mode 2 blinks with the same timer but has no look of its own yet.
+// Mode 2 runs the same blink timer; nothing the label paints depends on it (no caller gives
+// it a look of its own).
 CLabel& CLabel::SetFlashMode2(bool on) {
   SetFlash(on, 2);
   return *this;
