@@ -71,15 +71,16 @@ echo "== settings =="
 
 e2e_start "$program"
 e2e_wait_for 'title="quorlwnd" rect=[0-9]*,0,'
+e2e_wait_status '^就绪'
 before=$(ls "$out")
 echo "== pressing Start =="
-e2e_click 'id=1001 class="Button"'
+e2e_click_until 'id=1001 class="Button"' e2e_status_matches '^正在录制'
 e2e_wait_text '正在录制 00:' 60 | sed 's/^/  status: /'
 sleep 5
 e2e_screenshot run_recording
 echo "  status: $(e2e_status)"
 echo "== pressing Start again =="
-e2e_click 'id=1001 class="Button"'
+e2e_click_until 'id=1001 class="Button"' e2e_status_matches '^(检查格式|已停止 )'
 deadline=$((SECONDS + 60))
 mp4=""
 while [ $SECONDS -lt $deadline ]; do
