@@ -9,6 +9,18 @@ SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 export DEBIAN_FRONTEND=noninteractive
 
+# A mirror caught mid-sync answers one index with the wrong size; try again, and go on with
+# the lists that did arrive (the install below says plainly what is still missing).
+apt_update() {
+  local try
+  for try in 1 2 3; do
+    $SUDO apt-get update -qq && return 0
+    echo "setup: apt-get update failed (try $try of 3)" >&2
+    sleep $((try * 10))
+  done
+  return 0
+}
+
 packages=(
   cmake g++ make pkg-config googletest libgtest-dev libgmock-dev
   g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix
@@ -45,13 +57,20 @@ done
 
 if [ "${#missing[@]}" -gt 0 ]; then
   echo "setup: installing ${missing[*]}"
-  $SUDO apt-get update -qq
-  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  # While a mirror syncs, an i386 library can lag its amd64 twin, and multiarch refuses the
+  # pair; such a run is tried again on fresh lists a few minutes later.
+  for try in 1 2 3 4; do
+    apt_update
+    $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null && break
+    [ "$try" -lt 4 ] || { echo "setup: could not install ${missing[*]}" >&2; exit 1; }
+    echo "setup: the install failed (try $try of 4); trying again in $((try * 60)) s" >&2
+    sleep $((try * 60))
+  done
   # nginx starts itself on install; the tests start their own server on loopback.
   $SUDO systemctl disable --now nginx >/dev/null 2>&1 || true
   $SUDO service nginx stop >/dev/null 2>&1 || true
 elif [ "${need_update:-0}" = 1 ]; then
-  $SUDO apt-get update -qq
+  apt_update
 fi
 
 # The program's ANSI code page under Wine follows LANG; zh_CN.UTF-8 gives code page 936.
