@@ -39,6 +39,12 @@ packages=(
   # The camera preview's video renderer runs on Wine's Direct3D, which needs OpenGL of the
   # program's bitness.
   libgl1 libglx-mesa0 libgl1-mesa-dri libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386
+  # Wine's X11 driver loads these at run time (only recommended by its package): without
+  # XComposite a child window's OpenGL drawing (the preview) goes to an off-screen pixmap,
+  # without XRender text and alpha blending fall back to plain GDI.
+  libxcomposite1 libxcursor1 libxfixes3 libxi6 libxinerama1 libxrandr2 libxrender1 libxxf86vm1
+  libxcomposite1:i386 libxcursor1:i386 libxfixes3:i386 libxi6:i386 libxinerama1:i386
+  libxrandr2:i386 libxrender1:i386 libxxf86vm1:i386
 )
 # npm fetches the encoder below; Debian's npm brings Node.js with it.
 command -v npm >/dev/null || packages+=(npm)
