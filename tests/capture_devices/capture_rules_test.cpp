@@ -42,6 +42,12 @@ TEST(CaptureArea, VisiblePartOfAnAreaOffTheScreen) {
   EXPECT_EQ(VisiblePart({1200, 700, 200, 200}, screen), (CaptureRect{0, 0, 80, 100}));
   EXPECT_EQ(VisiblePart({2000, 0, 100, 100}, screen).width, 0);
   EXPECT_EQ(VisiblePart({INT32_MAX - 10, INT32_MAX - 10, 8192, 8192}, screen).width, 0) << "no wrap-around";
+  // Sides that differ: each is cut by its own screen side, never derived from the other.
+  const CaptureRect full_hd{0, 0, 1920, 1080};
+  EXPECT_EQ(VisiblePart({0, 0, 1280, 720}, full_hd), (CaptureRect{0, 0, 1280, 720})) << "wide, on the screen";
+  EXPECT_EQ(VisiblePart({100, 200, 1920, 720}, full_hd), (CaptureRect{0, 0, 1820, 720})) << "wide, past the right";
+  EXPECT_EQ(VisiblePart({1800, -100, 200, 600}, full_hd), (CaptureRect{0, 100, 120, 500})) << "tall, off two edges";
+  EXPECT_EQ(VisiblePart({-50, 600, 400, 1000}, full_hd), (CaptureRect{50, 0, 350, 480})) << "tall, past the bottom";
 }
 
 TEST(FrameSchedule, SkipsOnlySlotsAWholeIntervalPast) {
@@ -51,6 +57,13 @@ TEST(FrameSchedule, SkipsOnlySlotsAWholeIntervalPast) {
   EXPECT_EQ(s.DueTime(), 400000);
   EXPECT_EQ(s.SkipLateSlots(400000 + 3 * 400000 + 5), 3);  // three frames lost, not queued
   EXPECT_EQ(s.NextIndex(), 4);
+
+  // The boundary: exactly one interval late is a whole interval, so that slot is skipped.
+  FrameSchedule edge(400000);
+  EXPECT_EQ(edge.SkipLateSlots(400000), 1);
+  EXPECT_EQ(edge.DueTime(), 400000);
+  EXPECT_EQ(edge.SkipLateSlots(400000 + 2 * 400000), 2) << "exactly two intervals late";
+  EXPECT_EQ(edge.SkipLateSlots(1200000 + 399999), 0) << "one tick short of an interval: made now";
 }
 
 TEST(Pcm, ConverterResamplesToFortyEightKilohertzStereo) {
@@ -74,6 +87,57 @@ TEST(Pcm, ConverterResamplesToFortyEightKilohertzStereo) {
   // Nothing more was played: silence, and nothing counted as played.
   EXPECT_EQ(converter.Take(out.data(), 10), 0u);
   EXPECT_EQ(out[0], 0);
+}
+
+TEST(Pcm, FullScaleAndClippedFloatsSaturateInsteadOfWrapping) {
+  // Clipped system mixes go past 1.0; a wrap to the other extreme would be a loud click.
+  const struct {
+    float in;
+    int16_t out;
+  } cases[] = {{1.0f, 32767}, {2.0f, 32767}, {1e30f, 32767}, {-1.0f, -32767}, {-2.0f, -32767}, {0.5f, 16384}};
+  PcmConverter converter(48000, 1, true);
+  for (const auto& c : cases) {
+    converter.Push(&c.in, 1);
+    int16_t out[2];
+    ASSERT_EQ(converter.Take(out, 1), 1u);
+    EXPECT_EQ(out[0], c.out) << c.in;
+    EXPECT_EQ(out[1], c.out) << c.in;
+  }
+  // 16-bit input at its extremes stays within a step of full scale, with no wrap either way.
+  PcmConverter integers(48000, 2, false);
+  const int16_t extremes[] = {32767, -32768};
+  integers.Push(extremes, 1);
+  int16_t out[2];
+  integers.Take(out, 1);
+  EXPECT_EQ(out[0], 32766);
+  EXPECT_EQ(out[1], -32767);
+}
+
+TEST(Pcm, TheSampleBetweenTwoBlocksIsInterpolatedFromThePreviousBlocksEnd) {
+  // 44.1 kHz stereo in blocks of 1000 frames: the first block gives output frames 0 to 1087
+  // (input positions up to 998.7), and output frame 1088 lies at input position 999.6,
+  // 0.6 of the way from the first block's last frame to the second block's first.
+  constexpr size_t kBlock = 1000;
+  std::vector<int16_t> rising(2 * kBlock), falling(2 * kBlock);
+  for (size_t i = 0; i < kBlock; ++i) {
+    const auto up = static_cast<int16_t>(20 * i + 20);       // 20 ... 20000
+    const auto down = static_cast<int16_t>(10000 - 10 * i);  // 10000 ... 10
+    rising[2 * i] = up;
+    rising[2 * i + 1] = static_cast<int16_t>(-up);
+    falling[2 * i] = down;
+    falling[2 * i + 1] = static_cast<int16_t>(-down);
+  }
+  PcmConverter converter(44100, 2, false);
+  converter.Push(rising.data(), kBlock);
+  ASSERT_EQ(converter.Queued(), 1088u);
+  converter.Push(falling.data(), kBlock);
+  std::vector<int16_t> out(2 * 1090);
+  converter.Take(out.data(), 1090);
+  // 20000 + 0.6 * (10000 - 20000), scaled to 16 bits and back: 32767 / 32768 of it.
+  EXPECT_NEAR(out[2 * 1088], 14000, 2) << "between 20000 and 10000";
+  EXPECT_NEAR(out[2 * 1088 + 1], -14000, 2) << "each channel from its own last frame";
+  EXPECT_NEAR(out[2 * 1087], 19993, 2) << "the first block's last output (position 998.68)";
+  EXPECT_NEAR(out[2 * 1089], 9995, 2) << "the second block's first full output (position 0.52)";
 }
 
 TEST(Pcm, ConverterKeepsAtMostOneSecond) {
@@ -103,4 +167,18 @@ TEST(TestPattern, BarsAndAChangingFrameNumber) {
   EXPECT_EQ((top_right[0] << 16) | (top_right[1] << 8) | top_right[2], 0xFF0000) << "blue bar (stored B, G, R)";
   ToYuy2(a.data(), w, h, yuy2.data());
   EXPECT_EQ(yuy2[0], 235) << "white in limited range";
+  // Coloured bars carry their colour in U and V (BT.601, limited range), in the order Y U Y V.
+  const struct {
+    const char* name;
+    size_t bar;
+    int y, u, v;
+  } bars[] = {{"white", 0, 235, 128, 128}, {"red", 5, 82, 90, 240}, {"blue", 6, 41, 240, 110}};
+  for (const auto& bar : bars) {
+    const int x = static_cast<int>((bar.bar + 0.5) * w / kTestBarColours.size()) & ~1;
+    const uint8_t* pair = &yuy2[2 * ((h / 3) * w + x)];
+    EXPECT_EQ(pair[0], bar.y) << bar.name;
+    EXPECT_EQ(pair[1], bar.u) << bar.name;
+    EXPECT_EQ(pair[2], bar.y) << bar.name;
+    EXPECT_EQ(pair[3], bar.v) << bar.name;
+  }
 }

@@ -21,7 +21,9 @@ TEST(CaptureSizeChoice, PrefersExactHdSizesThenTheLastWideOne) {
       {{{1024, 768}, {1600, 1200}}, {1600, 1200}},
       {{{1920, 1080}, {1280, 720}}, {1920, 1080}},
       {{{1600, 900}, {640, 480}}, {1600, 900}},
-      {{{640, 480}}, {7, 7}},  // nothing qualifies: the current choice stays
+      {{{640, 480}, {1440, 720}}, {1440, 720}},  // exactly 720 high is high enough
+      {{{1440, 720}, {720, 720}}, {1440, 720}},  // a square is not wide
+      {{{640, 480}}, {7, 7}},                    // nothing qualifies: the current choice stays
       {{}, {7, 7}},
   };
   for (const Case& c : cases) EXPECT_EQ(ChooseCaptureSize(c.sizes, {7, 7}), c.expected);

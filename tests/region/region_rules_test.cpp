@@ -17,6 +17,34 @@ namespace {
 constexpr int32_t kScreenWidth = 1280;
 constexpr int32_t kScreenHeight = 800;
 
+TEST(Selection, DragFollowsTheCursorWithinTheScreensLastColumnAndRow) {
+  const AreaRect anchor{400, 300, 400, 300};
+  const struct {
+    const char* what;
+    int32_t x, y;
+    AreaRect kept;
+    bool show;
+  } cases[] = {
+      {"inside the screen", 700, 500, {400, 300, 700, 500}, true},
+      {"on the last column and row", 1279, 799, {400, 300, 1279, 799}, true},
+      {"one past them", 1280, 800, {400, 300, 1279, 799}, true},
+      {"far past the right edge only", 3000, 500, {400, 300, 1279, 500}, true},
+      {"far past the bottom edge only", 700, 2000, {400, 300, 700, 799}, true},
+      {"left of the anchor: kept as it is, nothing shown", 350, 500, {400, 300, 350, 500}, false},
+      {"above the anchor: kept as it is, nothing shown", 700, 250, {400, 300, 700, 250}, false},
+      {"on the anchor: nothing changed", 400, 300, {400, 300, 400, 300}, false},
+  };
+  for (const auto& c : cases) {
+    const DragStep step = FollowCursor(anchor, c.x, c.y, kScreenWidth, kScreenHeight);
+    EXPECT_EQ(c.kept, step.selection) << c.what;
+    EXPECT_EQ(c.show, step.show) << c.what;
+  }
+  // Moving further past the clamped corner changes nothing, so nothing is redrawn or sent.
+  const AreaRect clamped{400, 300, 1279, 799};
+  EXPECT_FALSE(FollowCursor(clamped, 1500, 900, kScreenWidth, kScreenHeight).show);
+  EXPECT_EQ(clamped, FollowCursor(clamped, 1500, 900, kScreenWidth, kScreenHeight).selection);
+}
+
 struct ReleaseCase {
   const char* what;
   AreaRect dragged;

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <set>
 
+#include "platform/text_codepage.h"
 #include "settings/setup_rules.h"
 
 using namespace settings;
@@ -143,6 +144,8 @@ TEST(SetupOk, LiveAddressesAreCheckedOnlyWhileLiveIsOn) {
   };
   const Case cases[] = {
       {L"rtmp://a/b", L"请输入有效的直播地址！"},
+      {L"udp://a:123", L"请输入有效的直播地址！"},  // 11 characters
+      {L"udp://a:1234", nullptr},                   // 12: the shortest accepted
       {L" rtmp://host/live", L"请输入有效的直播地址！软件支持UDP协议和RTMP协议。"},
       {L"RTMP://host/live", L"请输入有效的直播地址！软件支持UDP协议和RTMP协议。"},
       {L"rtmp://host/" + std::wstring(250, L'x'), L"直播地址过长或含有无法保存的字符！"},
@@ -166,7 +169,7 @@ TEST(SetupOk, LiveAddressesAreCheckedOnlyWhileLiveIsOn) {
       EXPECT_EQ(record.fluency_first, 0);
     } else {
       EXPECT_FALSE(refusal);
-      EXPECT_STREQ(record.live_url, "udp://127.0.0.1:1234");
+      EXPECT_EQ(platform::AnsiToWide(record.live_url), c.url);
       EXPECT_EQ(record.fluency_first, 1);
     }
   }

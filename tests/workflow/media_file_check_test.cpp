@@ -27,8 +27,8 @@ Bytes Join(std::initializer_list<Bytes> parts) {
   return all;
 }
 
-Bytes Packets(size_t count) {
-  Bytes stream(count * 188, 0xFF);
+Bytes Packets(size_t count, unsigned char payload = 0xFF) {
+  Bytes stream(count * 188, payload);
   for (size_t i = 0; i < count; ++i) stream[i * 188] = 0x47;
   return stream;
 }
@@ -49,6 +49,7 @@ TEST(MediaFileCheck, OnlyWholeFilesCount) {
   Bytes large_mdat = Box("mdat", 5000, 1);                                    // a 64-bit size after the type
   large_mdat.insert(large_mdat.begin() + 8, {0, 0, 0, 0, 0, 0, 0x13, 0x98});  // 16 + 5000
   const Bytes ts = Packets(40);
+  const Bytes ts_of_syncs = Packets(40, 0x47);
   struct Case {
     const char* name;
     Bytes file;
@@ -65,6 +66,8 @@ TEST(MediaFileCheck, OnlyWholeFilesCount) {
       {"MP4 without an index", Join({Box("ftyp", 24), Box("mdat", 5000)}), false},
       {"whole transport stream", ts, true},
       {"transport stream cut inside a packet", Bytes(ts.begin(), ts.end() - 100), false},
+      {"transport stream cut where a payload byte 188 from the end looks like a sync byte",
+       Bytes(ts_of_syncs.begin(), ts_of_syncs.end() - 100), false},
       {"transport stream whose last packet lost its sync", Join({Packets(3), Bytes(188, 0)}), false},
       {"empty file", Bytes(), false},
       {"something else", Bytes(376, 0x20), false},
