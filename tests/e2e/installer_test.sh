@@ -16,7 +16,8 @@
 #      and the other program's file in its folder;
 #   5. the same installer in a 64-bit prefix, as most users' Windows is: the program in
 #      "Program Files (x86)", the devices registered in the 32-bit registry view only and
-#      listed by the 32-bit encoder, a recording, a clean uninstall.
+#      listed by the 32-bit encoder, a recording; a silent upgrade that can neither replace
+#      nor set aside the encoder in use ends with exit code 4; a clean uninstall.
 source "$(dirname "$0")/e2e_lib.sh" "$1"
 setup=$(ls "$e2e_build"/QuorlinSetup-*.exe 2>/dev/null | head -n 1)
 [ -n "$setup" ] || fail "no installer in $e2e_build (the build makes it with makensis)"
@@ -62,6 +63,17 @@ check_devices_listed() {
   grep -qx 'screen-capture-recorder' <<<"$devices" || fail "the desktop device is not listed"
   grep -qx 'virtual-audio-capturer' <<<"$devices" || fail "the system-sound device is not listed"
   ! grep -q 'Quorlin Test' <<<"$devices" || fail "the test devices are listed"
+}
+
+# A leftover encoder, as a crash leaves it: it runs from its file and, once it reports frames,
+# has the devices' DLL loaded. Its Linux process id goes to $leftover.
+start_leftover_encoder() {
+  local log=$e2e_build/installer-leftover-encoder.log
+  "$e2e_repo/tools/wine-run.sh" "$encoder" -hide_banner -f dshow -i video=screen-capture-recorder -f null - \
+    >/dev/null 2>"$log" &
+  e2e_pids+=($!)
+  e2e_until 60 grep -q 'frame=' "$log" || fail "the leftover encoder did not open the desktop device: $(cat "$log")"
+  leftover=$(e2e_wine_processes quorlind.exe | head -n 1)
 }
 
 bar_at_top() { e2e_listing_has 'title="quorlwnd" rect=[0-9]*,0,' && ! e2e_listing_has 'title="初始化\.\.\."'; }
@@ -182,15 +194,7 @@ printf 'OLDVERSION' >>"$folder/QuorlinDevices.dll"
 echo "another program's picture" >"$folder/skin/another-program.bmp"
 settings=$(ls "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/quorlin/config.cfg | head -n 1)
 settings_sum=$(sha256sum <"$settings")
-# A leftover encoder, as a crash leaves it: it runs from its file and, once it reports frames,
-# has the devices' DLL loaded.
-leftover_log=$e2e_build/installer-leftover-encoder.log
-"$e2e_repo/tools/wine-run.sh" "$encoder" -hide_banner -f dshow -i video=screen-capture-recorder -f null - \
-  >/dev/null 2>"$leftover_log" &
-e2e_pids+=($!)
-leftover_records() { grep -q 'frame=' "$leftover_log"; }
-e2e_until 60 leftover_records || fail "the leftover encoder did not open the desktop device: $(cat "$leftover_log")"
-leftover=$(e2e_wine_processes quorlind.exe | head -n 1)
+start_leftover_encoder
 e2e_start "$setup"
 e2e_wait_for 'text="Quorlin 录屏 正在运行。' 60
 e2e_screenshot installer_running_refused
@@ -263,6 +267,18 @@ e2e_system_tool reg.exe query "$device_key" /reg:32 | tr -d '\r' |
 check_devices_listed
 record_with "$folder_win\Quorlin.exe"
 e2e_click "$bar_close"
+e2e_wait_exit "$program_pid" 30 || fail "the program did not end"
+
+echo "== an upgrade that cannot set a file in use aside stops and says so =="
+start_leftover_encoder
+for n in $(seq 9); do mkdir "$encoder.$n.old"; done  # every name for the old copy taken
+status=0
+"$e2e_repo/tools/wine-run.sh" "$setup" /S || status=$?
+[ "$status" = 4 ] || fail "the upgrade that could not replace the encoder ended with exit code $status"
+cmp -s "$encoder" "$e2e_repo/build/encoder/$e2e_kind/ffmpeg.exe" || fail "the encoder was damaged"
+echo "the encoder in use, its old-copy names taken: exit code $status"
+kill "$leftover"
+rmdir "$encoder".?.old
 wineserver -w
 uninstall_leaves_user_data "$folder_win"
 echo "installer test passed"
