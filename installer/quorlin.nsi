@@ -4,18 +4,22 @@
 ; the Windows folder as quorlind.exe, where the program's start-up check looks for it.
 ; Uninstalling takes all of that away and keeps the user's settings and recordings.
 ;
-; makensis -DVERSION=2.0.5 -DBIN_DIR=<the shipped files> -DICON=<build>/res/quorlin.ico
-;          -DENCODER=<ffmpeg.exe> -DLICENCE_PAGE=<notice + GPL text> -DQUORLIN_LICENCE=<LICENSE>
-;          -DGPL_TEXT=<GPL-3> -DENCODER_NOTICE=<encoder-notice.txt> -DOUTFILE=<QuorlinSetup-VERSION.exe> quorlin.nsi
+; makensis -DVERSION=2.0.5 -DBIN_DIR=<the shipped files> -DPAYLOAD=<their folders' file lists>
+;          -DICON=<build>/res/quorlin.ico -DENCODER=<ffmpeg.exe> -DLICENCE_PAGE=<notice + GPL text>
+;          -DOUTFILE=<QuorlinSetup-VERSION.exe> quorlin.nsi
 
 Unicode true
 ManifestDPIAware true
 ; The Windows folder and the device registration are machine-wide: an administrator's job.
 RequestExecutionLevel admin
 SetCompressor /SOLID lzma
+; A file that cannot be written is retried or the install cancelled, never skipped: a skipped
+; file would leave an old program or old devices registered while the install reports success.
+AllowSkipFiles off
 
 !include MUI2.nsh
 !include LogicLib.nsh
+!include "${PAYLOAD}"
 
 !define PRODUCT "Quorlin 录屏"
 !define PUBLISHER "Quorlin"
@@ -54,8 +58,9 @@ VIAddVersionKey /LANG=2052 "LegalCopyright" "Copyright © 2026 The Quorlin devel
 !insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
-!define MUI_FINISHPAGE_RUN "$INSTDIR\Quorlin.exe"
+!define MUI_FINISHPAGE_RUN
 !define MUI_FINISHPAGE_RUN_TEXT "运行 ${PRODUCT}"
+!define MUI_FINISHPAGE_RUN_FUNCTION RunAsTheUser
 !insertmacro MUI_PAGE_FINISH
 
 !insertmacro MUI_UNPAGE_CONFIRM
@@ -99,24 +104,65 @@ Function un.onInit
   !insertmacro WAIT_UNTIL_QUORLIN_CLOSED
 FunctionEnd
 
+; The finish page's "run" box. The installer runs as an administrator, perhaps another account
+; than the user's (over-the-shoulder elevation): a program it started would have those rights
+; and keep its settings and recordings in that account's profile. explorer.exe started from here
+; hands the path to the user's running shell, which starts the program with the user's own rights.
+Function RunAsTheUser
+  Exec '"$WINDIR\explorer.exe" "$INSTDIR\Quorlin.exe"'
+FunctionEnd
+
+; SET_ASIDE_IF_IN_USE PATH: makes way for a new copy of a program file that may be in use: a
+; leftover encoder still running, or the devices' DLL loaded by a program that listed capture
+; devices. Such a file can be neither written nor deleted, but it can be renamed: it moves aside
+; as PATH.<n>.old, which goes at the next reboot, and the new copy takes its place.
+!macro SET_ASIDE_IF_IN_USE PATH
+  Push "${PATH}"
+  Call SetAsideIfInUse
+!macroend
+Function SetAsideIfInUse
+  Exch $0
+  Push $1
+  ClearErrors
+  Delete "$0"
+  ${If} ${Errors}
+    ${ForEach} $1 1 9 + 1
+      ; A copy set aside by an earlier upgrade goes now if nothing uses it any more.
+      Delete "$0.$1.old"
+      ClearErrors
+      Rename "$0" "$0.$1.old"
+      ${IfNot} ${Errors}
+        DetailPrint "$0 在使用中，已改名为 $0.$1.old，将在重新启动后删除。"
+        Delete /REBOOTOK "$0.$1.old"
+        ; The new copy is in place and works now: the reboot only tidies up, so the finish
+        ; page does not ask for one.
+        SetRebootFlag false
+        ${Break}
+      ${EndIf}
+    ${Next}
+    ${If} ${FileExists} "$0"
+      MessageBox MB_OK|MB_ICONSTOP "无法替换正在使用的文件 $0。$\r$\n请重新启动计算机，然后再运行安装程序。" /SD IDOK
+      SetErrorLevel 4
+      Abort
+    ${EndIf}
+  ${EndIf}
+  Pop $1
+  Pop $0
+FunctionEnd
+
 Section "${PRODUCT}（必需）" SecProgram
   SectionIn RO
   SetOutPath "$INSTDIR"
-  ; An upgrade replaces these folders whole, so no file of an older version stays behind.
-  RMDir /r "$INSTDIR\skin"
-  RMDir /r "$INSTDIR\manual"
-  RMDir /r "$INSTDIR\licenses"
+  !insertmacro SET_ASIDE_IF_IN_USE "$INSTDIR\Quorlin.exe"
   File "${BIN_DIR}\Quorlin.exe"
+  !insertmacro SET_ASIDE_IF_IN_USE "$INSTDIR\vexhook.dll"
   File "${BIN_DIR}\vexhook.dll"
+  !insertmacro SET_ASIDE_IF_IN_USE "$INSTDIR\QuorlinDevices.dll"
   File "${BIN_DIR}\QuorlinDevices.dll"
-  File /r "${BIN_DIR}\skin"
-  File /r "${BIN_DIR}\manual"
-  SetOutPath "$INSTDIR\licenses"
-  File "/oname=Quorlin-LICENSE.txt" "${QUORLIN_LICENCE}"
-  File "/oname=FFmpeg-COPYING.GPLv3.txt" "${GPL_TEXT}"
-  File "/oname=README.txt" "${ENCODER_NOTICE}"
+  !insertmacro INSTALL_FOLDERS
   ; The program starts the encoder from the Windows folder by its full path.
   SetOutPath "$WINDIR"
+  !insertmacro SET_ASIDE_IF_IN_USE "$WINDIR\quorlind.exe"
   File "/oname=quorlind.exe" "${ENCODER}"
   SetOutPath "$INSTDIR"
 
@@ -157,21 +203,26 @@ SectionEnd
   !insertmacro MUI_DESCRIPTION_TEXT ${SecDesktop} "在桌面上放一个 ${PRODUCT} 的快捷方式。"
 !insertmacro MUI_FUNCTION_DESCRIPTION_END
 
+; A program file with the copies an upgrade set aside; what is still in use goes at the next reboot.
+!macro DELETE_PROGRAM_FILE PATH
+  Delete /REBOOTOK "${PATH}"
+  Delete /REBOOTOK "${PATH}.?.old"
+!macroend
+
 ; Only what the installer put there: settings (config.cfg, vw1.cfg in the user's application
 ; data), the capture-area values and recordings, wherever the user keeps them, even in the
-; program folder, stay.
+; program folder, stay, and so does anything else in its folders.
 Section "Uninstall"
   ; The devices first, while their DLL is still there to unregister them.
   UnRegDLL "$INSTDIR\QuorlinDevices.dll"
-  Delete /REBOOTOK "$WINDIR\quorlind.exe"
-  Delete "$INSTDIR\Quorlin.exe"
-  Delete "$INSTDIR\vexhook.dll"
-  Delete /REBOOTOK "$INSTDIR\QuorlinDevices.dll"
-  RMDir /r "$INSTDIR\skin"
-  RMDir /r "$INSTDIR\manual"
-  RMDir /r "$INSTDIR\licenses"
+  !insertmacro DELETE_PROGRAM_FILE "$WINDIR\quorlind.exe"
+  !insertmacro DELETE_PROGRAM_FILE "$INSTDIR\Quorlin.exe"
+  !insertmacro DELETE_PROGRAM_FILE "$INSTDIR\vexhook.dll"
+  !insertmacro DELETE_PROGRAM_FILE "$INSTDIR\QuorlinDevices.dll"
+  !insertmacro UNINSTALL_FOLDERS
   Delete "$INSTDIR\uninstall.exe"
-  RMDir "$INSTDIR"
+  ; Once the files waiting for the reboot are gone, the folder goes too if nothing else is in it.
+  RMDir /REBOOTOK "$INSTDIR"
 
   Delete "$SMPROGRAMS\${PRODUCT}\${PRODUCT}.lnk"
   Delete "$SMPROGRAMS\${PRODUCT}\使用手册.lnk"

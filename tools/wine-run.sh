@@ -3,7 +3,8 @@
 #   tools/wine-run.sh PROGRAM.exe [ARGS...]
 # - one prefix inside the build tree (build/wineprefix for 32-bit programs,
 #   build/wineprefix64 for 64-bit ones, or $QUORLIN_WINEPREFIX), created on first use,
-#   with Chinese fonts standing in for SimSun and Microsoft YaHei;
+#   with Chinese fonts standing in for SimSun and Microsoft YaHei; QUORLIN_WINEARCH=win64
+#   makes it a 64-bit prefix in which 32-bit programs run as on 64-bit Windows (WoW64);
 # - LANG=zh_CN.UTF-8, so the ANSI code page is 936; WINEDEBUG=-all (or $QUORLIN_WINEDEBUG);
 # - a private virtual display (Xvfb) when $DISPLAY is unset.
 # The program's exit code is this script's exit code.
@@ -27,7 +28,7 @@ if file -b "$1" | grep -q 'x86-64'; then
   export WINEARCH=win64 WINEPREFIX=${QUORLIN_WINEPREFIX:-$repo/build/wineprefix64}
   loader=/usr/lib/wine/wine64
 else
-  export WINEARCH=win32 WINEPREFIX=${QUORLIN_WINEPREFIX:-$repo/build/wineprefix}
+  export WINEARCH=${QUORLIN_WINEARCH:-win32} WINEPREFIX=${QUORLIN_WINEPREFIX:-$repo/build/wineprefix}
   loader=wine
   if ! can_run_32bit_wine; then
     echo "wine-run: this machine cannot run 32-bit Wine (32-bit emulation is off in its kernel);" >&2
@@ -49,7 +50,9 @@ mkdir -p "$(dirname "$WINEPREFIX")"
 (
   flock 9
   if [ ! -f "$WINEPREFIX/.quorlin-ready-2" ]; then
-    "$loader" wineboot -i >/dev/null 2>&1
+    # A 64-bit prefix is made by the 64-bit loader, even for the 32-bit programs it will run.
+    if [ "$WINEARCH" = win64 ]; then boot_loader=/usr/lib/wine/wine64; else boot_loader=$loader; fi
+    "$boot_loader" wineboot -i >/dev/null 2>&1
     key='HKCU\Software\Wine\Fonts\Replacements'
     for face in 宋体 SimSun 新宋体 NSimSun 微软雅黑 "Microsoft YaHei" 黑体 SimHei; do
       "$loader" reg add "$key" /v "$face" /t REG_SZ /d "WenQuanYi Zen Hei" /f >/dev/null 2>&1
