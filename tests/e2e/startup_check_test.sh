@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # A leftover encoder is reported and ended before the check. The start-up check at every
 # start: with everything installed it logs four green lines and
-# closes by itself after about 5.1 s, and the bar moves into view; without the encoder, or
-# without the desktop capture device, the log turns red, Escape does nothing and OK ends the
-# program.
+# closes by itself after about 5.1 s, and the bar moves into view, also with twelve other
+# cameras listed before the desktop device and with Enter pressed while it runs; without the
+# encoder, or without the desktop capture device, the log turns red, Escape does nothing and
+# OK ends the program.
 source "$(dirname "$0")/e2e_lib.sh" "$1"
 e2e_start_display
 e2e_install_encoder
@@ -71,13 +72,29 @@ e2e_wait_for 'title="quorlwnd" rect=[0-9]*,0,' 30
 e2e_click 'id=2 class="Button"'
 e2e_wait_exit "$program" 30 || fail "the program did not end on its close button"
 
-# Everything installed: the dialog is timed from its appearance to its closing.
+# Everything installed: the dialog is timed from its appearance to its closing. Twelve
+# other cameras come before ours in the video devices (the devices are listed in the order
+# of their registry keys), and Enter is pressed during the check.
+video_devices='HKEY_CLASSES_ROOT\CLSID\{860BB310-5D01-11d0-BD3B-00A0C911CE86}\Instance'
+fake_cameras() {
+  local n
+  printf 'REGEDIT4\r\n'
+  for n in $(seq 10 21); do
+    printf '\r\n[%s%s\\{00000000-0000-0000-0000-0000000000%s}]\r\n' "$1" "$video_devices" "$n"
+    if [ -z "$1" ]; then printf '"FriendlyName"="Other Camera %s"\r\n' "$n"; fi
+  done
+}
+fake_cameras '' >"$WINEPREFIX/drive_c/fake_cameras.reg"
+e2e_system_tool reg.exe import 'C:\fake_cameras.reg' >/dev/null 2>&1 || fail "could not add the other cameras"
 "$e2e_repo/tools/wine-run.sh" "$e2e_bin/wininspect.exe" shown "初始化..." 90 >"$e2e_shots/check_shown_ms.txt" 2>/dev/null &
 timer=$!
 sleep 2
 e2e_start "$e2e_bin/Quorlin.exe"
 program=$e2e_last_pid
 e2e_wait_for 'title="quorlwnd" rect=[0-9]*,-200,' 60  # the bar waits above the screen
+e2e_wait_for '检查系统\.\.\.' 30
+e2e_click 'id=1024 '
+e2e_key Return
 e2e_wait_for '正在启动主程序\.\.\.' 30
 e2e_windows | tr -d '\r' | grep -q '^验证安装文件\.\.\.通过!$' || fail "no line 验证安装文件...通过!"
 shot_colours startup_check_passed green
@@ -89,6 +106,8 @@ e2e_wait_for 'title="quorlwnd" rect=[0-9]*,0,' 10
 kill -0 "$program" || fail "the program ended after a passed check"
 e2e_click 'id=2 class="Button"'
 e2e_wait_exit "$program" 30 || fail "the program did not end on its close button"
+fake_cameras - >"$WINEPREFIX/drive_c/fake_cameras.reg"
+e2e_system_tool reg.exe import 'C:\fake_cameras.reg' >/dev/null 2>&1 || fail "could not remove the other cameras"
 
 # Without the encoder in the Windows folder.
 rm -f "$WINEPREFIX/drive_c/windows/quorlind.exe"
