@@ -4,6 +4,7 @@
 // care about order.
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -34,6 +35,7 @@ class FakeRecordingBar : public RecordingBar {
   std::vector<std::wstring> messages;
   std::vector<std::wstring> deleted;
   int settings_dialogs = 0;
+  std::optional<std::pair<std::wstring, std::wstring>> note;  // recording and final file
   std::vector<bool> slides;  // true: hide
   int repaints = 0;
   std::vector<std::string> log;
@@ -77,6 +79,14 @@ class FakeRecordingBar : public RecordingBar {
     } else {
       ++runs.back().stop_requests;
     }
+  }
+  void WriteRecordingNote(const std::wstring& recording_file, const std::wstring& final_file) override {
+    Log("note " + platform::WideToUtf8(recording_file));
+    note.emplace(recording_file, final_file);
+  }
+  void RemoveRecordingNote() override {
+    if (note) Log("note removed");
+    note.reset();
   }
   void ShowMessage(const std::wstring& text) override {
     Log("message " + platform::WideToUtf8(text));
