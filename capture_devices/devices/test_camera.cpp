@@ -23,14 +23,17 @@ const wchar_t* SubtypeName(const GUID& subtype) {
 
 const wchar_t kSettingsKey[] = L"Software\\Quorlin\\Test Devices";
 
-// Tests make opening the camera slow, as some webcams are, with the DWORD value
-// "camera_open_delay_ms" (at most a minute): the thread that opens it is held that long.
+// Tests make the next opening of the camera slow, as some webcams are, with the DWORD value
+// "camera_open_delay_ms" (at most a minute): the thread that opens it is held that long. The
+// value is used up, so that a test that stops early leaves no slow camera to the next one.
 void WaitAsASlowCameraWould() {
   DWORD delay_ms = 0;
   DWORD size = sizeof delay_ms;
   if (RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, L"camera_open_delay_ms", RRF_RT_REG_DWORD, nullptr, &delay_ms,
-                   &size) == ERROR_SUCCESS && delay_ms > 0)
-    Sleep(delay_ms < 60000 ? delay_ms : 60000);
+                   &size) != ERROR_SUCCESS)
+    return;
+  RegDeleteKeyValueW(HKEY_CURRENT_USER, kSettingsKey, L"camera_open_delay_ms");
+  Sleep(delay_ms < 60000 ? delay_ms : 60000);
 }
 
 class TestCameraStream final : public CaptureStream {

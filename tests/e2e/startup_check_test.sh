@@ -76,16 +76,21 @@ e2e_wait_exit "$program" 30 || fail "the program did not end on its close button
 # other cameras come before ours in the video devices (the devices are listed in the order
 # of their registry keys), and Enter is pressed during the check.
 video_devices='HKEY_CLASSES_ROOT\CLSID\{860BB310-5D01-11d0-BD3B-00A0C911CE86}\Instance'
-fake_cameras() {
+# other_cameras [-]: adds the other cameras, or with "-" removes them.
+other_cameras() {
   local n
-  printf 'REGEDIT4\r\n'
-  for n in $(seq 10 21); do
-    printf '\r\n[%s%s\\{00000000-0000-0000-0000-0000000000%s}]\r\n' "$1" "$video_devices" "$n"
-    if [ -z "$1" ]; then printf '"FriendlyName"="Other Camera %s"\r\n' "$n"; fi
-  done
+  {
+    printf 'REGEDIT4\r\n'
+    for n in $(seq 10 21); do
+      printf '\r\n[%s%s\\{00000000-0000-0000-0000-0000000000%s}]\r\n' "${1:-}" "$video_devices" "$n"
+      if [ -z "${1:-}" ]; then printf '"FriendlyName"="Other Camera %s"\r\n' "$n"; fi
+    done
+  } >"$WINEPREFIX/drive_c/other_cameras.reg"
+  e2e_system_tool reg.exe import 'C:\other_cameras.reg' >/dev/null 2>&1
 }
-fake_cameras '' >"$WINEPREFIX/drive_c/fake_cameras.reg"
-e2e_system_tool reg.exe import 'C:\fake_cameras.reg' >/dev/null 2>&1 || fail "could not add the other cameras"
+# They never outlive the test: the other tests share the prefix.
+trap 'e2e_cleanup; other_cameras - || true; wineserver -k 2>/dev/null || true' EXIT
+other_cameras || fail "could not add the other cameras"
 "$e2e_repo/tools/wine-run.sh" "$e2e_bin/wininspect.exe" shown "初始化..." 90 >"$e2e_shots/check_shown_ms.txt" 2>/dev/null &
 timer=$!
 sleep 2
@@ -106,8 +111,7 @@ e2e_wait_for 'title="quorlwnd" rect=[0-9]*,0,' 10
 kill -0 "$program" || fail "the program ended after a passed check"
 e2e_click 'id=2 class="Button"'
 e2e_wait_exit "$program" 30 || fail "the program did not end on its close button"
-fake_cameras - >"$WINEPREFIX/drive_c/fake_cameras.reg"
-e2e_system_tool reg.exe import 'C:\fake_cameras.reg' >/dev/null 2>&1 || fail "could not remove the other cameras"
+other_cameras - || fail "could not remove the other cameras"
 
 # Without the encoder in the Windows folder.
 rm -f "$WINEPREFIX/drive_c/windows/quorlind.exe"
