@@ -59,8 +59,8 @@ std::optional<std::wstring> StrictUtf8(const std::string& bytes) {
 }  // namespace
 
 std::string FormatRecordingNote(const RecordingNote& note) {
-  return std::string(kHeader) + kCrLf + kRecordingKey + platform::WideToUtf8(note.recording_file) + kCrLf +
-         kFinalKey + platform::WideToUtf8(note.final_file) + kCrLf;
+  return std::string(kHeader) + kCrLf + kRecordingKey + platform::WideToUtf8(note.recording_file) + kCrLf + kFinalKey +
+         platform::WideToUtf8(note.final_file) + kCrLf;
 }
 
 std::optional<RecordingNote> ParseRecordingNote(const std::string& bytes) {

@@ -80,8 +80,7 @@ void RecordingWorkflow::StartOrStopRecording() {
 
 void RecordingWorkflow::StopRecording() { bar_.RequestStop(); }
 
-void RecordingWorkflow::FinishInterruptedRecording(const std::wstring& recording_file,
-                                                   const std::wstring& final_file) {
+void RecordingWorkflow::FinishInterruptedRecording(const std::wstring& recording_file, const std::wstring& final_file) {
   m_strRecordingFile = recording_file;
   m_strFinalFile = final_file;
   m_bLive = false;

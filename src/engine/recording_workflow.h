@@ -111,5 +111,5 @@ class RecordingWorkflow {
   bool m_bRemuxing = false;
   bool m_bLive = false;
   bool m_bInterrupted = false;  // the copy finishes a recording of an earlier run
-  std::string m_strLastTime;  // the last progress time of the current run, ANSI
+  std::string m_strLastTime;    // the last progress time of the current run, ANSI
 };

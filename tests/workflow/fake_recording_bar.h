@@ -35,10 +35,11 @@ class FakeRecordingBar : public RecordingBar {
   std::vector<std::wstring> messages;
   std::vector<std::wstring> deleted;
   int settings_dialogs = 0;
-  std::optional<std::pair<std::wstring, std::wstring>> note;  // recording and final file
   std::vector<bool> slides;  // true: hide
   int repaints = 0;
   std::vector<std::string> log;
+  // The recording note, while there is one: the recording and the final file.
+  std::optional<std::pair<std::wstring, std::wstring>> note;
 
   // How the bar looks now.
   std::wstring status;

@@ -31,21 +31,21 @@ TEST(RecordingNote, AnythingElseIsDamaged) {
   ASSERT_TRUE(ParseRecordingNote(good));
   const std::string cases[] = {
       "",
-      good.substr(0, good.size() - 1),                 // cut inside its last line ending
-      good.substr(0, good.size() / 2),                 // cut in the middle
-      good + "x",                                      // something after it
+      good.substr(0, good.size() - 1),  // cut inside its last line ending
+      good.substr(0, good.size() / 2),  // cut in the middle
+      good + "x",                       // something after it
       "[quorlin-recording]\nrecording=D:\\Rec\\20240305140709.ts\nfinal=D:\\Rec\\20240305140709_rec.mp4\n",
-      Note("D:\\Rec\\20240305140709.ts", "D:\\Rec\\20240305140708_rec.mp4"),   // another recording
-      Note("D:\\Rec\\20240305140709.ts", "D:\\Other\\20240305140709_rec.mp4"), // another folder
+      Note("D:\\Rec\\20240305140709.ts", "D:\\Rec\\20240305140708_rec.mp4"),    // another recording
+      Note("D:\\Rec\\20240305140709.ts", "D:\\Other\\20240305140709_rec.mp4"),  // another folder
       Note("D:\\Rec\\20240305140709.ts", "D:\\Rec\\20240305140709_rec.avi"),
       Note("D:\\Rec\\20240305140709.ts", "D:\\Rec\\20240305140709.ts"),
-      Note("D:\\Rec\\notes.ts", "D:\\Rec\\notes_rec.mp4"),                     // not a start time
+      Note("D:\\Rec\\notes.ts", "D:\\Rec\\notes_rec.mp4"),  // not a start time
       Note("D:\\Rec\\2024030514070.ts", "D:\\Rec\\2024030514070_rec.mp4"),
       Note("D:\\Rec\\20240305140709_1.ts", "D:\\Rec\\20240305140709_1_rec.mp4"),
       Note("D:\\Rec\\20240305140709_02.ts", "D:\\Rec\\20240305140709_02_rec.mp4"),
       Note("D:\\Rec\\20240305140709_100.ts", "D:\\Rec\\20240305140709_100_rec.mp4"),
       Note("D:\\Rec\\20240305140709.mp4", "D:\\Rec\\20240305140709_rec.mp4"),
-      Note("Rec\\20240305140709.ts", "Rec\\20240305140709_rec.mp4"),           // relative
+      Note("Rec\\20240305140709.ts", "Rec\\20240305140709_rec.mp4"),  // relative
       Note("D:\\Rec\\..\\20240305140709.ts", "D:\\Rec\\..\\20240305140709_rec.mp4"),
       Note("D:/Rec/20240305140709.ts", "D:/Rec/20240305140709_rec.mp4"),
       Note("D:\\R\tc\\20240305140709.ts", "D:\\R\tc\\20240305140709_rec.mp4"),

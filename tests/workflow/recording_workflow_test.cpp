@@ -550,8 +550,7 @@ TEST_F(RecordingWorkflowTest, ReportsKeepOnlyTheirTextAndUnknownKindsOnlyRepaint
 // The note of the recording in progress lives from the start until the bar has shown how the
 // recording's files ended, whatever way that is; a live stream has no file to note.
 TEST_F(RecordingWorkflowTest, TheNoteCoversARecordingUntilItsEndIsShown) {
-  const std::pair<std::wstring, std::wstring> noted{std::wstring(kStamp) + L".ts",
-                                                    std::wstring(kStamp) + L"_rec.mp4"};
+  const std::pair<std::wstring, std::wstring> noted{std::wstring(kStamp) + L".ts", std::wstring(kStamp) + L"_rec.mp4"};
   struct Case {
     const char* name;
     std::vector<RunEvent> reports;  // after the start
@@ -629,8 +628,7 @@ TEST_F(RecordingWorkflowTest, AnInterruptedRecordingIsFinishedAndNamed) {
     for (const RunEvent& report : c.reports) session.flow.HandleRunReport(report);
 
     EXPECT_EQ(std::vector<std::wstring>{c.message}, local.messages) << c.name;
-    EXPECT_EQ(c.recording_deleted ? std::vector<std::wstring>{recording} : std::vector<std::wstring>{},
-              local.deleted)
+    EXPECT_EQ(c.recording_deleted ? std::vector<std::wstring>{recording} : std::vector<std::wstring>{}, local.deleted)
         << c.name;
     EXPECT_FALSE(local.note) << c.name;
     EXPECT_FALSE(session.flow.IsRunActive()) << c.name;
