@@ -21,9 +21,25 @@ const wchar_t* SubtypeName(const GUID& subtype) {
   return L"RGB32";
 }
 
+const wchar_t kSettingsKey[] = L"Software\\Quorlin\\Test Devices";
+
+// Tests make the next opening of the camera slow, as some webcams are, with the DWORD value
+// "camera_open_delay_ms" (at most a minute): the thread that opens it is held that long. The
+// value is used up, so that a test that stops early leaves no slow camera to the next one.
+void WaitAsASlowCameraWould() {
+  DWORD delay_ms = 0;
+  DWORD size = sizeof delay_ms;
+  if (RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, L"camera_open_delay_ms", RRF_RT_REG_DWORD, nullptr, &delay_ms,
+                   &size) != ERROR_SUCCESS)
+    return;
+  RegDeleteKeyValueW(HKEY_CURRENT_USER, kSettingsKey, L"camera_open_delay_ms");
+  Sleep(delay_ms < 60000 ? delay_ms : 60000);
+}
+
 class TestCameraStream final : public CaptureStream {
  public:
   TestCameraStream() {
+    WaitAsASlowCameraWould();
     // RGB32 first at 1280x720: the default, and the format every video renderer draws.
     const struct {
       const GUID* subtype;
@@ -45,7 +61,7 @@ class TestCameraStream final : public CaptureStream {
     if (!vih) return;
     const std::wstring text = std::wstring(SubtypeName(format.get().subtype)) + L" " +
                               std::to_wstring(vih->bmiHeader.biWidth) + L"x" + std::to_wstring(vih->bmiHeader.biHeight);
-    RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Quorlin\\Test Devices", L"camera_format", REG_SZ, text.c_str(),
+    RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, L"camera_format", REG_SZ, text.c_str(),
                     static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
   }
 

@@ -2,8 +2,6 @@
 
 #include <io.h>
 
-#include <vector>
-
 #include "app/paths.h"
 #include "app/startup_check_steps.h"
 #include "devices/device_list_win.h"
@@ -18,12 +16,6 @@ constexpr COLORREF kRed = 0x0000FF;
 
 // Ticks handled so far; the check runs once per process.
 int s_nCheckStep = 0;
-
-std::vector<std::wstring> DeviceNames(const GUID& category) {
-  devices::DeviceNameList list;
-  devices::ListDeviceNames(category, list);
-  return std::vector<std::wstring>(list.names, list.names + list.count);
-}
 }  // namespace
 
 CInitDlg::CInitDlg() : CDialog(IDD_INIT_DIALOG) {}
@@ -61,8 +53,9 @@ bool CInitDlg::IsEncoderInstalled() {
 }
 
 bool CInitDlg::CheckCaptureDevices() {
-  return CaptureDevicesComplete(DeviceNames(CLSID_AudioInputDeviceCategory),
-                                DeviceNames(CLSID_VideoInputDeviceCategory));
+  // All of each category: a machine with many devices before ours still passes.
+  return CaptureDevicesComplete(devices::ListAllDeviceNames(CLSID_AudioInputDeviceCategory),
+                                devices::ListAllDeviceNames(CLSID_VideoInputDeviceCategory));
 }
 
 LRESULT CInitDlg::OnTimer(WPARAM id, LPARAM) {
@@ -84,7 +77,12 @@ LRESULT CInitDlg::OnTimer(WPARAM id, LPARAM) {
   return 0;
 }
 
-void CInitDlg::OnOK() { EndDialog(m_bCheckPassed ? IDOK : IDCANCEL); }
+void CInitDlg::OnOK() {
+  // Enter reaches the hidden default button too: only the shown button, after a failure,
+  // ends the check this way (a passed check ends itself on its last tick).
+  if (!IsWindowVisible(GetDlgItem(IDOK))) return;
+  EndDialog(m_bCheckPassed ? IDOK : IDCANCEL);
+}
 
 LRESULT CInitDlg::OnCtlColor(WPARAM dc, LPARAM) {
   SetTextColor(reinterpret_cast<HDC>(dc), m_bCheckFailed ? kRed : kGreen);

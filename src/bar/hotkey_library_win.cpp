@@ -5,6 +5,7 @@
 namespace {
 const wchar_t kHotkeyFailedText[] = L"注册系统热键失败，您无法使用热键操作！";
 using EnableKeyboardCaptureFn = BOOLEAN(WINAPI*)(HWND window, HMODULE self);
+using DisableKeyboardCaptureFn = void(WINAPI*)();
 }  // namespace
 
 HMODULE LoadHotkeyLibrary(HWND bar) {
@@ -25,5 +26,10 @@ HMODULE LoadHotkeyLibrary(HWND bar) {
 }
 
 void ReleaseHotkeyLibrary(HMODULE library) {
-  if (library) FreeLibrary(library);
+  if (!library) return;
+  // The library's hook thread ends here; it cannot be waited for while the library unloads.
+  const auto disable = reinterpret_cast<DisableKeyboardCaptureFn>(
+      reinterpret_cast<void*>(GetProcAddress(library, "DisableKeyboardCapture")));
+  if (disable) disable();
+  FreeLibrary(library);
 }

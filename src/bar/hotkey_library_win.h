@@ -7,5 +7,5 @@
 // the program goes on without hotkeys. Returns the library, which stays loaded even when
 // capture could not be turned on, or null.
 HMODULE LoadHotkeyLibrary(HWND bar);
-// Releases the library, which ends the capture; null does nothing.
+// Ends the capture and releases the library; null does nothing.
 void ReleaseHotkeyLibrary(HMODULE library);

@@ -11,9 +11,11 @@
 #include "controls/about_dlg_win.h"
 #include "engine/leftover_sweep_win.h"
 #include "engine/media_file_check.h"
+#include "engine/recording_note.h"
 #include "framework/message_box.h"
 #include "framework/message_map.h"
 #include "framework/win_app.h"
+#include "platform/file_io.h"
 #include "platform/text_codepage.h"
 #include "region/region_windows_win.h"
 #include "res/resource.h"
@@ -23,6 +25,8 @@
 namespace {
 constexpr COLORREF kStatusGreen = RGB(0, 255, 0);
 constexpr COLORREF kStatusRed = RGB(255, 0, 0);
+
+std::wstring RecordingNotePath() { return GetUserDataFolder() + L"recording.cfg"; }
 }  // namespace
 
 CQuorlinDlg::CQuorlinDlg() : CDialog(IDD_QUORLIN_DIALOG) {
@@ -185,6 +189,7 @@ LRESULT CQuorlinDlg::OnTimer(WPARAM id, LPARAM) {
       EndDialog(IDCANCEL);
     } else {
       PlaceBarAtTop(0);
+      FinishInterruptedRecording();
     }
   }
   return 0;
@@ -284,6 +289,19 @@ void CQuorlinDlg::ToggleCamera() {
   m_pCameraWindow->OpenCamera();
 }
 
+void CQuorlinDlg::FinishInterruptedRecording() {
+  // Only one program runs at a time (the bar's title is already set), and its leftover
+  // encoder has been ended: the noted recording is no longer being written.
+  std::vector<unsigned char> bytes;
+  if (!platform::ReadFilePrefix(RecordingNotePath(), kMaxRecordingNoteBytes + 1, bytes)) return;
+  const std::optional<RecordingNote> note = ParseRecordingNote(std::string(bytes.begin(), bytes.end()));
+  if (!note) {
+    RemoveRecordingNote();  // damaged: names nothing that can be trusted
+    return;
+  }
+  m_workflow.FinishInterruptedRecording(note->recording_file, note->final_file);
+}
+
 void CQuorlinDlg::OnOpenFolder() {
   const std::wstring folder = platform::AnsiToWide(FieldText(LoadSettings()->output_folder));
   if (folder.empty()) return;
@@ -360,6 +378,13 @@ bool CQuorlinDlg::StartEncoderRun(const std::string& command_line, unsigned noti
 void CQuorlinDlg::RequestStop() {
   if (m_pRun) ::RequestStop(m_pRun.get());
 }
+
+void CQuorlinDlg::WriteRecordingNote(const std::wstring& recording_file, const std::wstring& final_file) {
+  const std::string note = FormatRecordingNote({recording_file, final_file});
+  platform::WriteWholeFile(RecordingNotePath(), std::vector<unsigned char>(note.begin(), note.end()));
+}
+
+void CQuorlinDlg::RemoveRecordingNote() { DeleteFileW(RecordingNotePath().c_str()); }
 
 void CQuorlinDlg::ShowMessage(const std::wstring& text) { ShowMessageBox(m_hWnd, text); }
 

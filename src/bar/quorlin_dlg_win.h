@@ -59,6 +59,7 @@ class CQuorlinDlg : public CDialog, public CDialogUtility, private RecordingBar 
   void OnAbout();
 
   void ToggleCamera();
+  void FinishInterruptedRecording();
   bool IsCameraShowing() const { return m_pCameraWindow && m_pCameraWindow->m_bShowing; }
   void SetStatusText(const std::wstring& text, bool error) override;
   void PlaceBarAtTop(int y);
@@ -76,6 +77,8 @@ class CQuorlinDlg : public CDialog, public CDialogUtility, private RecordingBar 
   bool IsCompleteMediaFile(const std::wstring& path) override;
   bool StartEncoderRun(const std::string& command_line, unsigned notify_message) override;
   void RequestStop() override;
+  void WriteRecordingNote(const std::wstring& recording_file, const std::wstring& final_file) override;
+  void RemoveRecordingNote() override;
   void ShowMessage(const std::wstring& text) override;
   void OpenSettingsDialog() override { OnSetup(); }
   void ConfigureLed(int32_t colour_code) override;

@@ -34,17 +34,35 @@ bool ReadFriendlyName(IMoniker* moniker, wchar_t* out, size_t capacity) {
   return ok;
 }
 
+template <class Visit>  // bool(const wchar_t* name): false ends the listing
+void VisitDeviceNames(const GUID& category, Visit visit) {
+  ComPtr<IEnumMoniker> monikers;
+  if (FAILED(EnumerateCategory(category, monikers))) return;
+  ComPtr<IMoniker> moniker;
+  wchar_t name[DeviceNameList::kSlotChars];
+  while (monikers->Next(1, moniker.Receive(), nullptr) == S_OK) {
+    if (ReadFriendlyName(moniker.get(), name, DeviceNameList::kSlotChars) && !visit(name)) return;
+  }
+}
+
 }  // namespace
 
 int ListDeviceNames(const GUID& category, DeviceNameList& list) {
   list.count = 0;
-  ComPtr<IEnumMoniker> monikers;
-  if (FAILED(EnumerateCategory(category, monikers))) return 0;
-  ComPtr<IMoniker> moniker;
-  while (list.count < DeviceNameList::kSlots && monikers->Next(1, moniker.Receive(), nullptr) == S_OK) {
-    if (ReadFriendlyName(moniker.get(), list.names[list.count], DeviceNameList::kSlotChars)) ++list.count;
-  }
+  VisitDeviceNames(category, [&list](const wchar_t* name) {
+    wcscpy(list.names[list.count++], name);
+    return list.count < DeviceNameList::kSlots;
+  });
   return list.count;
+}
+
+std::vector<std::wstring> ListAllDeviceNames(const GUID& category) {
+  std::vector<std::wstring> names;
+  VisitDeviceNames(category, [&names](const wchar_t* name) {
+    names.emplace_back(name);
+    return true;
+  });
+  return names;
 }
 
 HRESULT FindCaptureDevice(const wchar_t* name, IBaseFilter** filter) {

@@ -3,6 +3,9 @@
 #include <windows.h>
 #include <dshow.h>
 
+#include <string>
+#include <vector>
+
 namespace devices {
 
 // Ten names of at most 511 characters; a category with more devices lists its first ten, a
@@ -17,6 +20,8 @@ struct DeviceNameList {
 // CLSID_VideoInputDeviceCategory or CLSID_AudioInputDeviceCategory; returns the count.
 // A device whose "FriendlyName" cannot be read is skipped.
 int ListDeviceNames(const GUID& category, DeviceNameList& list);
+// Every device name of the category, however many there are (names cut as above).
+std::vector<std::wstring> ListAllDeviceNames(const GUID& category);
 
 // The video input device whose friendly name equals `name` exactly; VFW_E_NOT_FOUND when none.
 HRESULT FindCaptureDevice(const wchar_t* name, IBaseFilter** filter);

@@ -68,6 +68,8 @@ void RecordingWorkflow::StartOrStopRecording() {
     bar_.ShowMessage(L"保存目录中这一秒的录制文件名已全部被占用，请稍后再开始录制。");
     return;
   }
+  m_bInterrupted = false;
+  if (!m_bLive) bar_.WriteRecordingNote(m_strRecordingFile, m_strFinalFile);
   const std::string output = m_bLive ? FieldText(settings.live_url) : platform::WideToAnsi(m_strRecordingFile);
   const std::string command =
       BuildCaptureCommand(output, audio_device, settings.frame_rate, settings.video_width, settings.video_height,
@@ -77,6 +79,21 @@ void RecordingWorkflow::StartOrStopRecording() {
 }
 
 void RecordingWorkflow::StopRecording() { bar_.RequestStop(); }
+
+void RecordingWorkflow::FinishInterruptedRecording(const std::wstring& recording_file, const std::wstring& final_file) {
+  m_strRecordingFile = recording_file;
+  m_strFinalFile = final_file;
+  m_bLive = false;
+  m_bInterrupted = true;
+  if (bar_.FileSize(recording_file) > 0) {
+    StartRemux();
+    return;
+  }
+  // Nothing to copy; whatever is there stays for the user to look at.
+  m_bInterrupted = false;
+  bar_.RemoveRecordingNote();
+  bar_.ShowMessage(InterruptedRecordingNotice(false));
+}
 
 void RecordingWorkflow::HandleRunReport(const RunEvent& event) {
   // Copied first: handling a run's last report may release the run that holds it.
@@ -136,6 +153,8 @@ std::wstring RecordingWorkflow::ApplyRunEnd(int32_t kind, const std::string& tex
   bar_.EnableStartButton(true);
   const std::wstring message = text.empty() ? FallbackStatusText(kind) : platform::AnsiToWide(text);
   const std::wstring stopped = L"已停止 " + platform::AnsiToWide(m_strLastTime);
+  // A stopped recording goes on with its copy; every other end is the end of its files' work.
+  const bool copy_follows = kind == RUN_STOPPED && !m_bRemuxing && !m_bLive;
   std::wstring notice;
   if (kind == RUN_FAILED) {
     bar_.ConfigureLed(kLedRed);
@@ -154,6 +173,13 @@ std::wstring RecordingWorkflow::ApplyRunEnd(int32_t kind, const std::string& tex
     bar_.SetStatusText(message, true);
   }
   bar_.HoldSteady();
+  if (copy_follows) return notice;
+  bar_.RemoveRecordingNote();
+  if (m_bInterrupted) {
+    // Whatever else the end says, the user learns what became of the earlier recording.
+    m_bInterrupted = false;
+    notice = InterruptedRecordingNotice(kind == RUN_EXITED && CopyIsWhole(value));
+  }
   return notice;
 }
 
@@ -180,7 +206,7 @@ void RecordingWorkflow::StartRun(const std::string& command_line, unsigned notif
 std::wstring RecordingWorkflow::FinishRemux(double exit_code, const std::wstring& stopped) {
   // The transport stream goes only once the copy is known to be whole: the encoder reports
   // success even when a full disk cut its final file short.
-  if (exit_code == 0.0 && bar_.IsCompleteMediaFile(m_strFinalFile)) {
+  if (CopyIsWhole(exit_code)) {
     bar_.SetStatusText(stopped, false);
     bar_.RemoveFile(m_strRecordingFile);
     return std::wstring();
@@ -194,9 +220,18 @@ std::wstring RecordingWorkflow::FinishRemux(double exit_code, const std::wstring
   return RecordingKeptNotice();
 }
 
+bool RecordingWorkflow::CopyIsWhole(double exit_code) {
+  return exit_code == 0.0 && bar_.IsCompleteMediaFile(m_strFinalFile);
+}
+
 std::wstring RecordingWorkflow::RecordingKeptNotice() {
   if (bar_.FileSize(m_strRecordingFile) <= 0) return std::wstring();  // nothing was recorded
   return L"生成最终文件失败，录制内容仍保存在文件：\r\n" + m_strRecordingFile;
+}
+
+std::wstring RecordingWorkflow::InterruptedRecordingNotice(bool finished) const {
+  if (finished) return L"上次录制没有正常结束，已为您生成录制文件：\r\n" + m_strFinalFile;
+  return L"上次录制没有正常结束，以下录制文件无法恢复：\r\n" + m_strRecordingFile;
 }
 
 bool RecordingWorkflow::ChooseFileNames(const SettingsRecord& settings) {

@@ -36,6 +36,11 @@ class RecordingBar {
   // Asks the current run, if there is one, to stop.
   virtual void RequestStop() = 0;
 
+  // The note of the recording in progress, beside the settings file: written when a
+  // recording starts, removed once how it ended has been shown. Write failures are ignored.
+  virtual void WriteRecordingNote(const std::wstring& recording_file, const std::wstring& final_file) = 0;
+  virtual void RemoveRecordingNote() = 0;
+
   virtual void ShowMessage(const std::wstring& text) = 0;
   virtual void OpenSettingsDialog() = 0;
   virtual void SetStatusText(const std::wstring& text, bool error) = 0;
@@ -69,6 +74,10 @@ class RecordingWorkflow {
   void StopRecording();
   // A report posted by a run: becomes the run state, then the bar reacts to it.
   void HandleRunReport(const RunEvent& event);
+  // At start-up, for a note left by a run that never ended: copies that recording into its
+  // final file as a stop would have, and tells the user how that went. A recording that is
+  // missing or empty is left as it is and named in the message. Call only while idle.
+  void FinishInterruptedRecording(const std::wstring& recording_file, const std::wstring& final_file);
   // The bar's reaction to one report; value is the exit code of RUN_EXITED.
   void ApplyRunEvent(int32_t kind, const std::string& text, double value = 0.0);
 
@@ -87,7 +96,9 @@ class RecordingWorkflow {
   void StartRemux();
   void StartRun(const std::string& command_line, unsigned notify_message);
   std::wstring FinishRemux(double exit_code, const std::wstring& stopped);
+  bool CopyIsWhole(double exit_code);
   std::wstring RecordingKeptNotice();
+  std::wstring InterruptedRecordingNotice(bool finished) const;
   // False (and nothing chosen) when the time stamp and every suffix up to "_99" are taken.
   bool ChooseFileNames(const SettingsRecord& settings);
   std::wstring Word() const;  // the status texts' word: recording or live
@@ -99,5 +110,6 @@ class RecordingWorkflow {
   std::wstring m_strLastBase;  // names of the last recording, never given out twice
   bool m_bRemuxing = false;
   bool m_bLive = false;
-  std::string m_strLastTime;  // the last progress time of the current run, ANSI
+  bool m_bInterrupted = false;  // the copy finishes a recording of an earlier run
+  std::string m_strLastTime;    // the last progress time of the current run, ANSI
 };

@@ -136,8 +136,13 @@ std::optional<SetupRefusal> StoreSetupChoices(const SetupChoices& choices, Setti
 
   if (choices.microphone) {
     const std::optional<std::string> microphone = RecordText(*choices.microphone);
-    if (!microphone) return SetupRefusal{kMicrophoneUnfit};
-    StoreText(record.microphone_name, *microphone);
+    if (microphone) {
+      StoreText(record.microphone_name, *microphone);
+    } else if (record.sound_source == 0) {
+      return SetupRefusal{kMicrophoneUnfit};
+    }
+    // A microphone that is not used and cannot be stored leaves the stored name as it is: a
+    // drop-down cannot be cleared, and refusing would keep every other setting from being saved.
   } else if (record.sound_source == 0) {
     return SetupRefusal{kNoMicrophone};
   }

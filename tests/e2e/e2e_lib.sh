@@ -33,6 +33,9 @@ e2e_start_display() {
   start_virtual_display "$@"
   e2e_xvfb=$xvfb_pid
   e2e_use_prefix
+  # A recording note left when an earlier test ended its program mid-recording would have
+  # this test's first start finish that recording.
+  rm -f "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/quorlin/recording.cfg
 }
 
 # The prefix the Wine wrapper picks for this tree's programs, so that files can be placed in

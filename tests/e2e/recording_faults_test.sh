@@ -2,8 +2,10 @@
 # Faults that must not lose a recording, with the genuine encoder and our capture devices:
 #   1. the encoder killed from outside: red "异常终止！", the transport stream kept, playable;
 #   2. the output folder removed while recording: a red status, the program still runs;
-#   3. the program killed while recording: its next start ends the orphaned encoder, whose
-#      transport stream is still there and playable;
+#   3. the program killed while recording: its next start ends the orphaned encoder and,
+#      after the start-up check, copies the transport stream (cut mid-packet, as a crash
+#      leaves it) into a playable MP4, naming it in a message; a second start meanwhile is
+#      refused;
 #   4. the disk filling up while recording: red "异常终止！", what was written stays readable;
 #   5. the disk filling up during the copy into the final file: the transport stream is kept
 #      and the message names it;
@@ -157,7 +159,8 @@ expect_alive "after its output folder was removed"
 echo "folder removed: red '$(e2e_status)'"
 mkdir -p "$out"
 
-# 3. The program killed while recording; the next start ends its encoder.
+# 3. The program killed while recording; the next start ends its encoder and finishes the
+# recording. The transport stream is cut inside a packet, as a crash leaves it.
 record_until_written
 e2e_system_tool taskkill.exe /f /im Quorlin.exe >/dev/null 2>&1 || fail "taskkill found no program"
 e2e_wait_exit "$program" 20 || fail "the program did not end when killed"
@@ -166,12 +169,26 @@ e2e_start "$e2e_bin/Quorlin.exe"
 program=$e2e_last_pid
 e2e_wait_for 'text="系统中存在录制进程残留，将自动清理！"' 60
 e2e_screenshot faults_leftover_message
-e2e_click 'class="Button" text="确定"'
-show_bar
-e2e_until 20 no_encoder_left || fail "the orphaned encoder still runs after the start"
 ts=$(recording_in "$out")
-playable "$ts" 1
-echo "program killed: the next start ended its encoder; kept $(ls "$out")"
+e2e_click 'class="Button" text="确定"'
+e2e_until 20 no_encoder_left || fail "the orphaned encoder still runs after the start"
+truncate -s $(($(stat -c %s "$ts") / 188 * 188 - 100)) "$ts"
+e2e_wait_for 'title="初始化\.\.\."' 30
+e2e_start "$e2e_bin/Quorlin.exe"
+second=$e2e_last_pid
+e2e_wait_for 'text="程序的另一个实例已经在运行，当前进程将退出！"' 60
+e2e_click 'class="Button" text="确定" rect=[-0-9,]* visible=1'
+e2e_wait_exit "$second" 20 || fail "a second start while the recording was being finished did not end"
+final=${ts%.ts}_rec.mp4
+e2e_wait_for "text=\"上次录制没有正常结束，已为您生成录制文件：" 60
+e2e_windows | tr -d '\r' | grep -qF "${final##*/}" || fail "the message does not name ${final##*/}"
+e2e_screenshot faults_recording_finished
+e2e_click 'class="Button" text="确定" rect=[-0-9,]* visible=1'
+[ ! -e "$ts" ] || fail "the finished recording's transport stream is still there"
+playable "$final" 1
+[ "$(ls "$out")" = "${final##*/}" ] || fail "other files in the output folder: $(ls "$out")"
+show_bar
+echo "program killed: the next start ended its encoder and finished $(ls "$out")"
 rm -f "$out"/*
 
 # 4. The disk fills up while recording: a disk of one and a half times what the encoder first

@@ -135,6 +135,17 @@ TEST(SetupOk, MicrophoneIsNeededOnlyForTheMicrophoneSource) {
   EXPECT_FALSE(StoreSetupChoices(choices, record, Exists));
   EXPECT_STREQ(record.microphone_name, "Old Mic");
   EXPECT_EQ(record.sound_source, 1);
+
+  // A selected microphone whose name cannot be stored is refused only while it is the one in
+  // use; with the system sound the stored name stays and everything else is saved.
+  choices.microphone = std::wstring(300, L'm');
+  EXPECT_FALSE(StoreSetupChoices(choices, record, Exists));
+  EXPECT_STREQ(record.microphone_name, "Old Mic");
+  choices.sound_source_index = 0;
+  const auto unfit = StoreSetupChoices(choices, record, Exists);
+  ASSERT_TRUE(unfit);
+  EXPECT_EQ(unfit->message, L"录音设备的名称过长或含有无法保存的字符！");
+  EXPECT_STREQ(record.microphone_name, "Old Mic");
 }
 
 TEST(SetupOk, LiveAddressesAreCheckedOnlyWhileLiveIsOn) {

@@ -4,6 +4,7 @@
 // care about order.
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -37,6 +38,8 @@ class FakeRecordingBar : public RecordingBar {
   std::vector<bool> slides;  // true: hide
   int repaints = 0;
   std::vector<std::string> log;
+  // The recording note, while there is one: the recording and the final file.
+  std::optional<std::pair<std::wstring, std::wstring>> note;
 
   // How the bar looks now.
   std::wstring status;
@@ -77,6 +80,14 @@ class FakeRecordingBar : public RecordingBar {
     } else {
       ++runs.back().stop_requests;
     }
+  }
+  void WriteRecordingNote(const std::wstring& recording_file, const std::wstring& final_file) override {
+    Log("note " + platform::WideToUtf8(recording_file));
+    note.emplace(recording_file, final_file);
+  }
+  void RemoveRecordingNote() override {
+    if (note) Log("note removed");
+    note.reset();
   }
   void ShowMessage(const std::wstring& text) override {
     Log("message " + platform::WideToUtf8(text));

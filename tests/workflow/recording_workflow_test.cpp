@@ -547,6 +547,103 @@ TEST_F(RecordingWorkflowTest, ReportsKeepOnlyTheirTextAndUnknownKindsOnlyRepaint
   EXPECT_EQ(calls + 1, bar.log.size()) << "only the repaint";
 }
 
+// The note of the recording in progress lives from the start until the bar has shown how the
+// recording's files ended, whatever way that is; a live stream has no file to note.
+TEST_F(RecordingWorkflowTest, TheNoteCoversARecordingUntilItsEndIsShown) {
+  const std::pair<std::wstring, std::wstring> noted{std::wstring(kStamp) + L".ts", std::wstring(kStamp) + L"_rec.mp4"};
+  struct Case {
+    const char* name;
+    std::vector<RunEvent> reports;  // after the start
+  };
+  const Case cases[] = {
+      {"stopped and copied", {{RUN_PROGRESS, 0.0, {}}, {RUN_STOPPED, 0.0, {}}, {RUN_EXITED, 0.0, {}}}},
+      {"copy failed", {{RUN_STOPPED, 0.0, {}}, {RUN_EXITED, 1.0, {}}}},
+      {"copy could not start", {{RUN_STOPPED, 0.0, {}}, {RUN_FAILED, -1.0, {}}}},
+      {"copy stopped by F8", {{RUN_STOPPED, 0.0, {}}, {RUN_STOPPED, 0.0, {}}}},
+      {"encoder ended by itself", {{RUN_PROGRESS, 0.0, {}}, {RUN_EXITED, 1.0, {}}}},
+      {"encoder could not start", {{RUN_FAILED, -1.0, {}}}},
+  };
+  for (const Case& c : cases) {
+    Session session(bar);
+    session.flow.StartOrStopRecording();
+    EXPECT_EQ(noted, session.bar.note) << c.name;
+    EXPECT_LT(session.bar.Find("note " + platform::WideToUtf8(noted.first)), session.bar.Find("run 1125")) << c.name;
+    session.bar.files[noted.first] = 5000;
+    for (size_t i = 0; i < c.reports.size(); ++i) {
+      EXPECT_TRUE(session.bar.note) << c.name << ", before report " << i;
+      session.flow.HandleRunReport(c.reports[i]);
+    }
+    EXPECT_FALSE(session.bar.note) << c.name;
+    EXPECT_LT(session.bar.FindLast("led steady"), session.bar.Find("note removed")) << c.name;
+  }
+
+  bar.settings.live_enabled = 1;
+  SetText(bar.settings.live_url, L"rtmp://127.0.0.1/live/x");
+  workflow.StartOrStopRecording();
+  Report(RUN_STOPPED);
+  EXPECT_EQ(-1, bar.Find("note " + platform::WideToUtf8(noted.first)));
+}
+
+// A recording noted by a run that never ended is copied at the next start as a stop would
+// have copied it; the user is told which file came of it, or which file could not be used.
+TEST_F(RecordingWorkflowTest, AnInterruptedRecordingIsFinishedAndNamed) {
+  const std::wstring recording = L"E:\\录像\\20231224080000.ts";
+  const std::wstring final_file = L"E:\\录像\\20231224080000_rec.mp4";
+  const std::wstring finished = L"上次录制没有正常结束，已为您生成录制文件：\r\n" + final_file;
+  const std::wstring lost = L"上次录制没有正常结束，以下录制文件无法恢复：\r\n" + recording;
+  struct Case {
+    const char* name;
+    int64_t recording_size;  // -1: missing
+    std::vector<RunEvent> reports;
+    int64_t final_size;  // left by the copy; -1: none
+    std::wstring message;
+    bool recording_deleted;
+  };
+  const Case cases[] = {
+      {"copied whole", 188 * 1000, {{RUN_STARTING, 0.0, {}}, {RUN_EXITED, 0.0, {}}}, 150000, finished, true},
+      {"copy cut short", 188 * 1000, {{RUN_EXITED, 0.0, {}}}, 0, lost, false},
+      {"unreadable by the copy", 188 * 1000, {{RUN_EXITED, 1.0, {}}}, -1, lost, false},
+      {"copy could not start", 188 * 1000, {{RUN_FAILED, -1.0, {}}}, -1, lost, false},
+      {"copy stopped by F8", 188 * 1000, {{RUN_STOPPED, 0.0, {}}}, -1, lost, false},
+      {"recording missing", -1, {}, -1, lost, false},
+      {"recording empty", 0, {}, -1, lost, false},
+  };
+  for (const Case& c : cases) {
+    Session session(bar);
+    FakeRecordingBar& local = session.bar;
+    local.note.emplace(recording, final_file);
+    if (c.recording_size >= 0) local.files[recording] = c.recording_size;
+    session.flow.FinishInterruptedRecording(recording, final_file);
+    if (c.recording_size > 0) {
+      ASSERT_EQ(1u, local.runs.size()) << c.name;
+      EXPECT_EQ(BuildRemuxCommand(platform::WideToAnsi(recording), platform::WideToAnsi(final_file)),
+                local.runs[0].command_line)
+          << c.name;
+      EXPECT_EQ(L"检查格式...", local.status) << c.name;
+      EXPECT_TRUE(local.messages.empty()) << c.name;
+    } else {
+      EXPECT_TRUE(local.runs.empty()) << c.name;
+    }
+    if (c.final_size >= 0) local.files[final_file] = c.final_size;
+    for (const RunEvent& report : c.reports) session.flow.HandleRunReport(report);
+
+    EXPECT_EQ(std::vector<std::wstring>{c.message}, local.messages) << c.name;
+    EXPECT_EQ(c.recording_deleted ? std::vector<std::wstring>{recording} : std::vector<std::wstring>{}, local.deleted)
+        << c.name;
+    EXPECT_FALSE(local.note) << c.name;
+    EXPECT_FALSE(session.flow.IsRunActive()) << c.name;
+  }
+
+  // The next recording is an ordinary one again: its copy says nothing.
+  workflow.FinishInterruptedRecording(recording, final_file);
+  ASSERT_EQ(1u, bar.messages.size());
+  bar.now.tm_sec = 40;
+  RecordAndStop(L"00:00:02.00");
+  bar.files[workflow.RecordingFile()] = 4000;
+  FinishCopy(0.0, 4000);
+  EXPECT_EQ(1u, bar.messages.size());
+}
+
 TEST(RecordingNames, TimeStampHasFourteenDigits) {
   EXPECT_EQ("20240305140709", MakeTimestampName(Time(2024, 3, 5, 14, 7, 9)));
   EXPECT_EQ("19991231235959", MakeTimestampName(Time(1999, 12, 31, 23, 59, 59)));

@@ -2,9 +2,10 @@
 // per window and one indented line per child control, as UTF-8:
 //   window <hwnd> pid=<pid> class="<class>" title="<title>" rect=<l>,<t>,<r>,<b>
 //     child <hwnd> id=<id> class="<class>" text="<text>" rect=... visible=<0|1> enabled=<0|1>
-// wininspect wait PREFIX SECONDS: waits, polling every 20 ms, until a window or control's
-// text starts with PREFIX; prints that text and exits 0, or exits 1 when the time is up.
-// One process polling is quick enough to time what a window shows.
+// wininspect wait PREFIX SECONDS [CLASS]: waits, polling every 20 ms, until a window or
+// control's text starts with PREFIX; prints that text and exits 0, or exits 1 when the time
+// is up. One process polling is quick enough to time what a window shows. With CLASS only
+// windows of that class are asked, so a program that is busy elsewhere cannot hold it up.
 // wininspect shown PREFIX SECONDS: waits until a visible top-level window's title starts with
 // PREFIX, then until none does; prints the milliseconds between, or exits 1 when the time is
 // up. Titles are read without messages, so a busy program cannot delay the measurement.
@@ -63,11 +64,17 @@ BOOL CALLBACK PrintWindow(HWND hwnd, LPARAM) {
 struct TextSearch {
   std::wstring prefix;
   std::wstring found;
+  std::wstring window_class;  // empty: any
 };
 
 BOOL CALLBACK FindText(HWND hwnd, LPARAM param) {
   auto* search = reinterpret_cast<TextSearch*>(param);
   wchar_t buffer[1024] = {};
+  if (!search->window_class.empty()) {
+    GetClassNameW(hwnd, buffer, 1024);
+    if (search->window_class != buffer) return TRUE;
+    buffer[0] = L'\0';
+  }
   SendMessageTimeoutW(hwnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 2000, nullptr);
   if (std::wstring(buffer).rfind(search->prefix, 0) == 0) {
     search->found = buffer;
@@ -95,9 +102,9 @@ BOOL CALLBACK FindTitle(HWND hwnd, LPARAM param) {
 // Polls every 20 ms until a text starting with `prefix` is shown (or, with `shown` false, no
 // longer shown); false when the deadline passes.
 bool PollUntil(WNDENUMPROC finder, const std::wstring& prefix, bool shown, ULONGLONG deadline,
-               std::wstring* found = nullptr) {
+               std::wstring* found = nullptr, const std::wstring& window_class = {}) {
   while (GetTickCount64() < deadline) {
-    TextSearch search{prefix, {}};
+    TextSearch search{prefix, {}, window_class};
     EnumWindows(finder, reinterpret_cast<LPARAM>(&search));
     if (found) *found = search.found;
     if (search.found.empty() != shown) return true;
@@ -106,10 +113,10 @@ bool PollUntil(WNDENUMPROC finder, const std::wstring& prefix, bool shown, ULONG
   return false;
 }
 
-int WaitForText(const std::wstring& prefix, double seconds) {
+int WaitForText(const std::wstring& prefix, double seconds, const std::wstring& window_class) {
   std::wstring found;
   const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
-  if (!PollUntil(FindTextInWindow, prefix, true, deadline, &found)) return 1;
+  if (!PollUntil(FindTextInWindow, prefix, true, deadline, &found, window_class)) return 1;
   std::printf("%s\n", platform::WideToUtf8(found).c_str());
   return 0;
 }
@@ -181,7 +188,8 @@ int PrintResources(DWORD pid) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc == 4 && std::wstring(argv[1]) == L"wait") return WaitForText(argv[2], _wtof(argv[3]));
+  if ((argc == 4 || argc == 5) && std::wstring(argv[1]) == L"wait")
+    return WaitForText(argv[2], _wtof(argv[3]), argc == 5 ? argv[4] : L"");
   if (argc == 4 && std::wstring(argv[1]) == L"shown") return TimeTextShown(argv[2], _wtof(argv[3]));
   if (argc == 3 && std::wstring(argv[1]) == L"resources") return PrintResources(wcstoul(argv[2], nullptr, 10));
   EnumWindows(PrintWindow, 0);
