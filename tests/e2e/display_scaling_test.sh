@@ -3,7 +3,8 @@
 # 125 %, 150 %, 200 %), idle and recording, and at one never seen (264, 275 %): the bar is the
 # skin times DPI / 96 (611 x 69 at 100 %, within 3 %); every visible control lies inside it,
 # the buttons before the groove, the lamp and the status text inside the display well; the
-# status text is drawn at the scale's font size, within its panel. At 144 and 192 the start-up
+# status text is drawn at the scale's font size, within its panel. A running bar told that its
+# monitor's scale changed (WM_DPICHANGED) lays itself out again. At 144 and 192 the start-up
 # check and the About box are seen too. One prefix of its own, the program started again
 # at each scale.
 source "$(dirname "$0")/e2e_lib.sh" "$1"
@@ -108,6 +109,15 @@ for dpi in 96 120 144 192 264; do
   e2e_wait_status '^就绪 - 全屏模式$'
   e2e_screenshot scaling_${dpi}_idle
   check_window $dpi "$dpi DPI idle" quorlwnd "$e2e_shots/scaling_${dpi}_idle.png"
+  if [ $dpi = 96 ]; then
+    # Moved to a monitor of 150 % and back, as the system tells a window dragged across.
+    for moved_dpi in 144 96; do
+      "$e2e_repo/tools/wine-run.sh" "$e2e_bin/wininspect.exe" dpichange quorlwnd $moved_dpi >/dev/null 2>&1 ||
+        fail "could not tell the bar of a scale of $moved_dpi DPI"
+      e2e_screenshot scaling_moved_to_$moved_dpi
+      check_window $moved_dpi "bar moved to $moved_dpi DPI" quorlwnd "$e2e_shots/scaling_moved_to_$moved_dpi.png"
+    done
+  fi
   if [ $dpi = 264 ]; then
     e2e_click 'id=2 class="Button"'
     e2e_wait_exit "$program" 30 || fail "the program did not end on its close button at $dpi DPI"

@@ -8,6 +8,8 @@
 // wininspect shown PREFIX SECONDS: waits until a visible top-level window's title starts with
 // PREFIX, then until none does; prints the milliseconds between, or exits 1 when the time is
 // up. Titles are read without messages, so a busy program cannot delay the measurement.
+// wininspect dpichange TITLE DPI: sends the top-level window titled TITLE the message that its
+// monitor's scale changed to DPI (WM_DPICHANGED, without a suggested rectangle).
 // wininspect resources PID: prints what the process holds, for leak checks over many runs:
 //   handles=<n> threads=<n>
 #include <windows.h>
@@ -178,11 +180,23 @@ int PrintResources(DWORD pid) {
   return 0;
 }
 
+// Tells the top-level window titled `title` that its monitor's scale is now `dpi`, as the
+// system does when a window is dragged to a monitor of another scale (which one display
+// cannot show); no suggested rectangle, so the window keeps its place.
+int SendDpiChange(const std::wstring& title, unsigned dpi) {
+  HWND window = FindWindowW(nullptr, title.c_str());
+  if (!window) return 1;
+  DWORD_PTR answer = 0;
+  if (!SendMessageTimeoutW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), 0, SMTO_ABORTIFHUNG, 10000, &answer)) return 1;
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   if (argc == 4 && std::wstring(argv[1]) == L"wait") return WaitForText(argv[2], _wtof(argv[3]));
   if (argc == 4 && std::wstring(argv[1]) == L"shown") return TimeTextShown(argv[2], _wtof(argv[3]));
+  if (argc == 4 && std::wstring(argv[1]) == L"dpichange") return SendDpiChange(argv[2], wcstoul(argv[3], nullptr, 10));
   if (argc == 3 && std::wstring(argv[1]) == L"resources") return PrintResources(wcstoul(argv[2], nullptr, 10));
   EnumWindows(PrintWindow, 0);
   std::fflush(stdout);
