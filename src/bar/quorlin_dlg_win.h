@@ -109,6 +109,6 @@ class CQuorlinDlg : public CDialog, public CDialogUtility, private RecordingBar 
   CLabel m_lblStatus;
   CDynamicLED m_ledState;
   HMODULE m_hHotkeyLib = nullptr;
-  int m_nDpi = kDesignDpi;  // the scale the bar is laid out for
+  int m_nDpi = kDesignDpi;                      // the scale the bar is laid out for
   std::unique_ptr<CVideoDlg1> m_pCameraWindow;  // made on the first use of the camera button
 };

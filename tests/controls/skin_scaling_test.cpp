@@ -20,8 +20,8 @@ TEST(DpiScale, LengthsRoundToTheNearestPixelHalvesAwayFromZero) {
     int32_t value;
     int dpi;
     int32_t scaled;
-  } cases[] = {{611, 96, 611}, {611, 120, 764}, {611, 144, 917}, {611, 168, 1069}, {611, 192, 1222},
-               {69, 264, 190},  {3, 144, 5},    {-3, 144, -5},   {-200, 120, -250}, {0x7FFFFFF, 480, 0x27FFFFFB}};
+  } cases[] = {{611, 96, 611}, {611, 120, 764}, {611, 144, 917}, {611, 168, 1069},  {611, 192, 1222},
+               {69, 264, 190}, {3, 144, 5},     {-3, 144, -5},   {-200, 120, -250}, {0x7FFFFFF, 480, 0x27FFFFFB}};
   for (const Case& c : cases) EXPECT_EQ(c.scaled, ScaleForDpi(c.value, c.dpi)) << c.value << " at " << c.dpi;
   // The status line's 10 points.
   EXPECT_EQ(-13, FontHeightForDpi(10, 96));
