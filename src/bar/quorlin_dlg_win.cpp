@@ -171,7 +171,7 @@ LRESULT CQuorlinDlg::OnDpiChanged(WPARAM wparam, LPARAM lparam) {
   ApplySkin();
   for (CHoverButton* button : Buttons()) button->SetDpi(m_nDpi);
   LayOutControls();
-  RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   return 0;
 }
 

@@ -3,8 +3,8 @@
 # 125 %, 150 %, 200 %), idle and recording, and at one never seen (264, 275 %): the bar is the
 # skin times DPI / 96 (611 x 69 at 100 %, within 3 %); every visible control lies inside it,
 # the buttons before the groove, the lamp and the status text inside the display well; the
-# status text is drawn at the scale's font size, within its panel. A running bar told that its
-# monitor's scale changed (WM_DPICHANGED) lays itself out again. At 144 and 192 the start-up
+# status text is drawn at the scale's font size, within its panel. The bar is per-monitor DPI
+# aware, and told that its monitor's scale changed (WM_DPICHANGED) it lays itself out again. At 144 and 192 the start-up
 # check and the About box are seen too. One prefix of its own, the program started again
 # at each scale.
 source "$(dirname "$0")/e2e_lib.sh" "$1"
@@ -25,12 +25,13 @@ set_dpi() {
   wineserver -w 2>/dev/null || true
 }
 
-# check_window DPI NAME TITLE [SCREENSHOT]: the window titled TITLE in a fresh listing: every
-# visible control inside it; for the bar also its size and the skin's parts, and with a
-# SCREENSHOT the status text's height (the first one measured is the 100 % reference).
-check_window() {
+# inspect_window DPI NAME TITLE [SCREENSHOT]: true when the window titled TITLE, in a fresh
+# listing, has every visible control inside it; for the bar also its size and the skin's parts
+# right, and with a SCREENSHOT the status text's height (the first one measured is the 100 %
+# reference).
+inspect_window() {
   e2e_windows | tr -d '\r' >"$listing"
-  python3 - "$@" "$listing" "$e2e_shots/scaling_text_height.txt" <<'PY' || fail "$2 at $1 DPI: see above"
+  python3 - "$@" "$listing" "$e2e_shots/scaling_text_height.txt" <<'PY'
 import os, re, subprocess, sys
 dpi, name, title = int(sys.argv[1]), sys.argv[2], sys.argv[3]
 shot = sys.argv[4] if len(sys.argv) > 6 else None
@@ -94,6 +95,7 @@ for p in problems:
 sys.exit(1 if problems else 0)
 PY
 }
+check_window() { inspect_window "$@" || fail "$2 at $1 DPI: see above"; }
 
 rm -f "$e2e_shots/scaling_text_height.txt"
 for dpi in 96 120 144 192 264; do
@@ -110,11 +112,21 @@ for dpi in 96 120 144 192 264; do
   e2e_screenshot scaling_${dpi}_idle
   check_window $dpi "$dpi DPI idle" quorlwnd "$e2e_shots/scaling_${dpi}_idle.png"
   if [ $dpi = 96 ]; then
+    # The manifest makes the program aware of each monitor's scale (an older system reads
+    # "system"; Wine 8 reports per-monitor v2 as per-monitor).
+    awareness=$("$e2e_repo/tools/wine-run.sh" "$e2e_bin/wininspect.exe" awareness quorlwnd 2>/dev/null | tr -d '\r')
+    echo "the bar's DPI awareness: $awareness"
+    [[ $awareness == per-monitor* ]] || fail "the bar is not aware of each monitor's scale: '$awareness'"
     # Moved to a monitor of 150 % and back, as the system tells a window dragged across.
     for moved_dpi in 144 96; do
       "$e2e_repo/tools/wine-run.sh" "$e2e_bin/wininspect.exe" dpichange quorlwnd $moved_dpi >/dev/null 2>&1 ||
         fail "could not tell the bar of a scale of $moved_dpi DPI"
-      e2e_screenshot scaling_moved_to_$moved_dpi
+      # The display shows the new look a moment after the bar has drawn it.
+      moved_shown() {
+        import -window root "$e2e_shots/scaling_moved_to_$1.png"
+        inspect_window "$1" "bar moved to $1 DPI" quorlwnd "$e2e_shots/scaling_moved_to_$1.png" >/dev/null
+      }
+      e2e_until 10 moved_shown $moved_dpi || true
       check_window $moved_dpi "bar moved to $moved_dpi DPI" quorlwnd "$e2e_shots/scaling_moved_to_$moved_dpi.png"
     done
   fi
