@@ -17,7 +17,7 @@ std::optional<Box> ReadCameraPosition(const std::wstring& path);
 bool WriteCameraPosition(const std::wstring& path, const Box& rect);
 
 // Without a stored position: the window's own size, touching the right edge of the screen,
-// 30 pixels below its top at 100 %, as far again as the display scale makes that.
+// 30 pixels below its top at 100 % (that gap grows with the display scale, `dpi`).
 Box DefaultCameraPosition(int32_t screen_width, int32_t window_width, int32_t window_height, int dpi = kDesignDpi);
 
 }  // namespace devices
