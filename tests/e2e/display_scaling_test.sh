@@ -15,7 +15,8 @@ e2e_install_devices
 out_win='C:\quorlin-scaling'
 out=$(e2e_fresh_folder "$out_win")
 e2e_settings output_folder="$out_win" sound_source=1 save_format=0 frame_rate=15 video_width=0 video_height=0 \
-  live_enabled=0 hide_after_start=0
+  live_enabled=0 hide_after_start=0 camera_name="Quorlin Test Camera" camera_width=0 camera_height=0
+rm -f "$(e2e_unix_path 'C:\users')/$(id -un)/AppData/Roaming/quorlin/vw1.cfg"  # the camera window's first place
 listing=$e2e_shots/scaling_listing.txt
 
 set_dpi() {
@@ -141,6 +142,21 @@ for dpi in 96 120 144 192 264; do
     e2e_screenshot scaling_${dpi}_about
     check_window $dpi "About box" "关于"
     e2e_click 'class="Button" text="OK"'
+  fi
+  if [ $dpi = 192 ]; then
+    # The camera window's first place: at the right edge, 30 pixels below the top at 100 %.
+    e2e_click 'id=1015 class="Button"'
+    e2e_wait_for 'class="#32770" title="" rect=[0-9]*,60,1920,' 30
+    IFS=, read -r camera_left camera_bottom <<<"$(e2e_windows |
+      sed -n 's/.* title="" rect=\([0-9]*\),60,1920,\([0-9]*\).*/\1,\2/p' | head -n 1)"
+    # The test camera's yellow bar, once the first picture is drawn.
+    camera_picture() {
+      import -window root "$e2e_shots/scaling_${dpi}_camera.png"
+      [ "$(convert "$e2e_shots/scaling_${dpi}_camera.png" -format "%[hex:p{$((camera_left + (1920 - camera_left) * 3 / 14)),$((60 + (camera_bottom - 60) * 2 / 5))}]" info: | cut -c1-6)" = FFFF00 ]
+    }
+    e2e_until 30 camera_picture || fail "the camera window shows no picture"
+    check_window $dpi "camera window" ""
+    e2e_click 'id=1015 class="Button"'
   fi
   e2e_click_until 'id=1001 class="Button"' e2e_status_matches '^正在录制'
   e2e_wait_text '正在录制 00:' 60 >/dev/null
