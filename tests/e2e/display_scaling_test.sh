@@ -4,9 +4,10 @@
 # skin times DPI / 96 (611 x 69 at 100 %, within 3 %); every visible control lies inside it,
 # the buttons before the groove, the lamp and the status text inside the display well; the
 # status text is drawn at the scale's font size, within its panel. The bar is per-monitor DPI
-# aware, and told that its monitor's scale changed (WM_DPICHANGED) it lays itself out again. At 144 and 192 the start-up
-# check and the About box are seen too. One prefix of its own, the program started again
-# at each scale.
+# aware, and told that its monitor's scale changed (WM_DPICHANGED) it lays itself out again.
+# At 144 and 192 the start-up check and the About box are seen too, and at 192 the camera
+# window's first place and picture. One prefix of its own, the program started again at each
+# scale.
 source "$(dirname "$0")/e2e_lib.sh" "$1"
 export QUORLIN_WINEPREFIX=$e2e_build/wineprefix-scaling
 e2e_start_display 1920x1200
@@ -98,6 +99,22 @@ PY
 }
 check_window() { inspect_window "$@" || fail "$2 at $1 DPI: see above"; }
 
+# moved_shown DPI: the bar laid out for DPI on the display (which shows the new look a moment
+# after the bar has drawn it).
+moved_shown() {
+  import -window root "$e2e_shots/scaling_moved_to_$1.png"
+  inspect_window "$1" "bar moved to $1 DPI" quorlwnd "$e2e_shots/scaling_moved_to_$1.png" >/dev/null
+}
+
+# camera_picture DPI LEFT BOTTOM: the test camera's yellow bar in the camera window at LEFT,
+# 60 .. 1920, BOTTOM, once its first picture is drawn.
+camera_picture() {
+  local shot=$e2e_shots/scaling_$1_camera.png
+  import -window root "$shot"
+  [ "$(convert "$shot" -format "%[hex:p{$(($2 + (1920 - $2) * 3 / 14)),$((60 + ($3 - 60) * 2 / 5))}]" info: |
+    cut -c1-6)" = FFFF00 ]
+}
+
 rm -f "$e2e_shots/scaling_text_height.txt"
 for dpi in 96 120 144 192 264; do
   set_dpi $dpi
@@ -122,11 +139,6 @@ for dpi in 96 120 144 192 264; do
     for moved_dpi in 144 96; do
       "$e2e_repo/tools/wine-run.sh" "$e2e_bin/wininspect.exe" dpichange quorlwnd $moved_dpi >/dev/null 2>&1 ||
         fail "could not tell the bar of a scale of $moved_dpi DPI"
-      # The display shows the new look a moment after the bar has drawn it.
-      moved_shown() {
-        import -window root "$e2e_shots/scaling_moved_to_$1.png"
-        inspect_window "$1" "bar moved to $1 DPI" quorlwnd "$e2e_shots/scaling_moved_to_$1.png" >/dev/null
-      }
       e2e_until 10 moved_shown $moved_dpi || true
       check_window $moved_dpi "bar moved to $moved_dpi DPI" quorlwnd "$e2e_shots/scaling_moved_to_$moved_dpi.png"
     done
@@ -149,12 +161,7 @@ for dpi in 96 120 144 192 264; do
     e2e_wait_for 'class="#32770" title="" rect=[0-9]*,60,1920,' 30
     IFS=, read -r camera_left camera_bottom <<<"$(e2e_windows |
       sed -n 's/.* title="" rect=\([0-9]*\),60,1920,\([0-9]*\).*/\1,\2/p' | head -n 1)"
-    # The test camera's yellow bar, once the first picture is drawn.
-    camera_picture() {
-      import -window root "$e2e_shots/scaling_${dpi}_camera.png"
-      [ "$(convert "$e2e_shots/scaling_${dpi}_camera.png" -format "%[hex:p{$((camera_left + (1920 - camera_left) * 3 / 14)),$((60 + (camera_bottom - 60) * 2 / 5))}]" info: | cut -c1-6)" = FFFF00 ]
-    }
-    e2e_until 30 camera_picture || fail "the camera window shows no picture"
+    e2e_until 30 camera_picture $dpi "$camera_left" "$camera_bottom" || fail "the camera window shows no picture"
     check_window $dpi "camera window" ""
     e2e_click 'id=1015 class="Button"'
   fi
