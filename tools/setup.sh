@@ -26,6 +26,8 @@ packages=(
   g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix
   wine wine32:i386 wine64
   xvfb xauth xdotool x11-utils imagemagick fonts-wqy-zenhei
+  # The dialog faces in the test prefixes: Chinese drawn whole at 9 points.
+  fonts-noto-cjk
   # A compositing manager, so that translucent windows show as such on the virtual display.
   xcompmgr
   locales ffmpeg file procps psmisc python3

@@ -3,8 +3,9 @@
 #   tools/wine-run.sh PROGRAM.exe [ARGS...]
 # - one prefix inside the build tree (build/wineprefix for 32-bit programs,
 #   build/wineprefix64 for 64-bit ones, or $QUORLIN_WINEPREFIX), created on first use,
-#   with Chinese fonts standing in for SimSun and Microsoft YaHei; QUORLIN_WINEARCH=win64
-#   makes it a 64-bit prefix in which 32-bit programs run as on 64-bit Windows (WoW64);
+#   with a Chinese font (Noto Sans CJK SC) standing in for SimSun and Microsoft YaHei;
+#   QUORLIN_WINEARCH=win64 makes it a 64-bit prefix in which 32-bit programs run as on
+#   64-bit Windows (WoW64);
 # - LANG=zh_CN.UTF-8, so the ANSI code page is 936; WINEDEBUG=-all (or $QUORLIN_WINEDEBUG);
 # - a private virtual display (Xvfb) when $DISPLAY is unset.
 # The program's exit code is this script's exit code.
@@ -53,10 +54,6 @@ mkdir -p "$(dirname "$WINEPREFIX")"
     # A 64-bit prefix is made by the 64-bit loader, even for the 32-bit programs it will run.
     if [ "$WINEARCH" = win64 ]; then boot_loader=/usr/lib/wine/wine64; else boot_loader=$loader; fi
     "$boot_loader" wineboot -i >/dev/null 2>&1
-    key='HKCU\Software\Wine\Fonts\Replacements'
-    for face in 宋体 SimSun 新宋体 NSimSun 微软雅黑 "Microsoft YaHei" 黑体 SimHei; do
-      "$loader" reg add "$key" /v "$face" /t REG_SZ /d "WenQuanYi Zen Hei" /f >/dev/null 2>&1
-    done
     # Text is smoothed as on a desktop. (Unmanaged windows, which would show captions on a
     # display without a window manager, stack top-most popups wrongly, so they stay managed.)
     "$loader" reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f >/dev/null 2>&1 || true
@@ -64,6 +61,16 @@ mkdir -p "$(dirname "$WINEPREFIX")"
     "$loader" reg add 'HKCU\Control Panel\Desktop' /v FontSmoothingType /t REG_DWORD /d 2 /f >/dev/null 2>&1
     wineserver -w
     touch "$WINEPREFIX/.quorlin-ready-2"
+  fi
+  # The dialog faces drawn by Noto Sans CJK SC, whose outlines stay whole at 9 and 10 points
+  # (WenQuanYi Zen Hei draws some of them, 录 and 制 among them, with broken strokes there).
+  if [ ! -f "$WINEPREFIX/.quorlin-fonts-2" ]; then
+    key='HKCU\Software\Wine\Fonts\Replacements'
+    for face in 宋体 SimSun 新宋体 NSimSun 微软雅黑 "Microsoft YaHei" 黑体 SimHei; do
+      "$loader" reg add "$key" /v "$face" /t REG_SZ /d "Noto Sans CJK SC" /f >/dev/null 2>&1
+    done
+    wineserver -w
+    touch "$WINEPREFIX/.quorlin-fonts-2"
   fi
 ) 9>"$WINEPREFIX.lock"
 

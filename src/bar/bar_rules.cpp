@@ -15,9 +15,9 @@ const uintptr_t kKeyF9 = 0x78;
 
 int32_t CentredBarLeft(int32_t screen_width, int32_t window_width) { return screen_width / 2 - window_width / 2; }
 
-BarRect CloseButtonPlace(const BarRect& client, int32_t button_width, int32_t button_height) {
-  const int32_t left = client.right - button_width - 4;
-  const int32_t top = client.top + 4;
+BarRect CloseButtonPlace(const BarRect& client, int32_t button_width, int32_t button_height, int32_t inset) {
+  const int32_t left = client.right - button_width - inset;
+  const int32_t top = client.top + inset;
   return {left, top, left + button_width, top + button_height};
 }
 

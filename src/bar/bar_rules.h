@@ -19,8 +19,9 @@ struct BarRect {
 // The bar's left edge when centred on a screen: each half rounded down on its own.
 int32_t CentredBarLeft(int32_t screen_width, int32_t window_width);
 
-// The close button's place in the bar's client area: top right corner, 4 pixels in.
-BarRect CloseButtonPlace(const BarRect& client, int32_t button_width, int32_t button_height);
+// The close button's place in the bar's client area: top right corner, `inset` pixels in
+// (4 at 100 %).
+BarRect CloseButtonPlace(const BarRect& client, int32_t button_width, int32_t button_height, int32_t inset = 4);
 
 constexpr int kSlideSteps = 10;
 constexpr int kSlideStepPauseMs = 20;  // after each step, not after the final placement

@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "bar/region_runs.h"
+#include "controls/dpi_scale.h"
+#include "controls/scaled_bitmap_win.h"
 #include "res/resource.h"
 
 namespace {
@@ -22,6 +24,17 @@ BOOL CDialogUtility::LoadBackground() {
   m_nWidth = info.bmWidth;
   m_nHeight = info.bmHeight;
   return TRUE;
+}
+
+void CDialogUtility::ScaleBackground(int dpi) {
+  if (!m_bmBackground || dpi == kDesignDpi) return;
+  HBITMAP scaled = ScaleSkinBitmap(m_bmBackground.Get(), 1, dpi, RGB(255, 0, 255));
+  if (!scaled) return;  // the 96-DPI skin, stretched, rather than none
+  m_bmBackground.Reset(scaled);
+  BITMAP info{};
+  GetObjectW(scaled, sizeof(info), &info);
+  m_nWidth = info.bmWidth;
+  m_nHeight = info.bmHeight;
 }
 
 BOOL CDialogUtility::DrawBackground(HDC dc, const RECT& rect) const {

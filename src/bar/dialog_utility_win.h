@@ -15,6 +15,9 @@ class CDialogUtility {
   // Loads the skin from the program's resources as a DIB section; FALSE (sizes kept)
   // when it is missing.
   BOOL LoadBackground();
+  // Replaces the skin by a copy made for `dpi` from the one held, which is drawn for 96 DPI;
+  // the sizes follow. The copy is made once per scale: painting only copies it.
+  void ScaleBackground(int dpi);
   // Stretches the skin over `rect` of `dc`; FALSE when no skin is loaded.
   BOOL DrawBackground(HDC dc, const RECT& rect) const;
 

@@ -2,16 +2,19 @@
 
 #include <shellapi.h>
 
+#include <array>
 #include <ctime>
 
 #include "app/init_dlg_win.h"
 #include "app/paths.h"
+#include "bar/bar_layout.h"
 #include "bar/bar_rules.h"
 #include "bar/hotkey_library_win.h"
 #include "controls/about_dlg_win.h"
 #include "engine/leftover_sweep_win.h"
 #include "engine/media_file_check.h"
 #include "engine/recording_note.h"
+#include "framework/dpi_win.h"
 #include "framework/message_box.h"
 #include "framework/message_map.h"
 #include "framework/win_app.h"
@@ -53,6 +56,7 @@ bool CQuorlinDlg::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT&
           {WM_CAMERA_CLOSED, &CQuorlinDlg::OnCameraClosed},
           {WM_AREA_CHANGED, &CQuorlinDlg::OnAreaChanged},
           {WM_CAPTURED_KEY, &CQuorlinDlg::OnCapturedKey},
+          {WM_DPICHANGED, &CQuorlinDlg::OnDpiChanged},
       },
       {
           {IDC_START, &CQuorlinDlg::OnStart},
@@ -86,7 +90,14 @@ BOOL CQuorlinDlg::OnInitDialog() {
   SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
   m_pRun.reset();
 
+  // Laid out for the scale of the monitor the bar starts on, and again for each monitor it
+  // is moved to (WM_DPICHANGED): the dialog manager's own rescaling would move the controls
+  // off their places on the skin.
+  KeepOwnLayoutOnDpiChange(m_hWnd);
+  m_nDpi = UsableDpi(WindowDpi(m_hWnd));
+  SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   ApplySkin();
+  for (CHoverButton* button : Buttons()) button->SetDpi(m_nDpi);
   LoadButtonBitmaps();
 
   m_lblStatus.SetBackground(RGB(0, 0, 0), RGB(0, 0, 0), false)
@@ -94,13 +105,7 @@ BOOL CQuorlinDlg::OnInitDialog() {
       .SetTransparentBackground(true)
       .SetLabelText(kFullScreenReadyText);
 
-  RECT client;
-  GetClientRect(m_hWnd, &client);
-  RECT button;
-  GetClientRect(m_btnClose.m_hWnd, &button);
-  const BarRect place =
-      CloseButtonPlace({client.left, client.top, client.right, client.bottom}, button.right, button.bottom);
-  MoveWindow(m_btnClose.m_hWnd, place.left, place.top, place.Width(), place.Height(), TRUE);
+  LayOutControls();
 
   SweepLeftoverEncoder();
   m_ledState.ConfigureLed(GetDlgItem(IDC_LED), kLedGreen);
@@ -118,14 +123,60 @@ BOOL CQuorlinDlg::OnInitDialog() {
 
 void CQuorlinDlg::ApplySkin() {
   LoadBackground();
-  SetWindowPos(m_hWnd, nullptr, 0, 0, m_nWidth, m_nHeight, SWP_NOZORDER | SWP_NOACTIVATE);
-  HBITMAP shape = static_cast<HBITMAP>(
-      LoadImageW(CWinApp::Instance(), MAKEINTRESOURCEW(IDB_SKIN_BAR), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-  if (!shape) return;
-  HRGN region = BitmapToRegion(shape);
-  DeleteObject(shape);
-  // The window owns the region from here on.
-  if (region) SetWindowRgn(m_hWnd, region, TRUE);
+  ScaleBackground(m_nDpi);
+  SetWindowPos(m_hWnd, nullptr, 0, 0, m_nWidth, m_nHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // The shape is that of the skin as shown, magenta corners and all. The window owns the
+  // region from here on.
+  if (HRGN region = BitmapToRegion(m_bmBackground.Get())) SetWindowRgn(m_hWnd, region, TRUE);
+}
+
+std::array<CHoverButton*, 8> CQuorlinDlg::Buttons() {
+  return {&m_btnStart, &m_btnStop, &m_btnCamera, &m_btnSetup, &m_btnClose, &m_btnFiles, &m_btnArea, &m_btnAbout};
+}
+
+void CQuorlinDlg::LayOutControls() {
+  for (CHoverButton* button : Buttons()) {
+    BarRect place{};
+    if (!BarControlPlaceAt96(GetDlgCtrlID(button->m_hWnd), place)) continue;
+    const BarRect scaled = ScaleBarRect(place, m_nDpi);
+    // The strip gives the size.
+    SetWindowPos(button->m_hWnd, nullptr, scaled.left, scaled.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  for (HWND control : {m_ledState.m_hWnd, m_lblStatus.m_hWnd}) {
+    BarRect place{};
+    if (!BarControlPlaceAt96(GetDlgCtrlID(control), place)) continue;
+    const BarRect scaled = ScaleBarRect(place, m_nDpi);
+    MoveWindow(control, scaled.left, scaled.top, scaled.Width(), scaled.Height(), TRUE);
+  }
+  RECT client;
+  GetClientRect(m_hWnd, &client);
+  RECT button;
+  GetClientRect(m_btnClose.m_hWnd, &button);
+  const BarRect place = CloseButtonPlace({client.left, client.top, client.right, client.bottom}, button.right,
+                                         button.bottom, ScaleForDpi(4, m_nDpi));
+  MoveWindow(m_btnClose.m_hWnd, place.left, place.top, place.Width(), place.Height(), TRUE);
+
+  // Text is drawn at the scale's own font size, never stretched.
+  LOGFONTW font = m_lblStatus.m_lf;
+  font.lfHeight = FontHeightForDpi(kStatusFontPoints, m_nDpi);
+  font.lfWidth = 0;
+  m_lblStatus.SetLogFont(font);
+  m_ledState.SetDpi(m_nDpi);
+}
+
+LRESULT CQuorlinDlg::OnDpiChanged(WPARAM wparam, LPARAM lparam) {
+  const DpiChange change = ReadDpiChange(wparam, lparam);
+  m_nDpi = UsableDpi(change.dpi);
+  // The system suggests where the bar goes on the new monitor; its size is the skin's.
+  if (lparam) {
+    SetWindowPos(m_hWnd, nullptr, change.suggested.left, change.suggested.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  ApplySkin();
+  for (CHoverButton* button : Buttons()) button->SetDpi(m_nDpi);
+  LayOutControls();
+  RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  return 0;
 }
 
 std::wstring CQuorlinDlg::SkinFile(const wchar_t* name) const { return GetProgramFolder() + L"skin\\" + name; }

@@ -2,11 +2,13 @@
 // The control bar: the program's main window. A skinned, always-on-top strip centred at the
 // top edge of the screen, with the Start button, status line and LED of the recording
 // workflow, and the receiver of the program's private messages.
+#include <array>
 #include <memory>
 #include <string>
 
 #include "bar/bar_rules.h"
 #include "bar/dialog_utility_win.h"
+#include "controls/dpi_scale.h"
 #include "controls/dynamic_led_win.h"
 #include "controls/hover_button_win.h"
 #include "controls/label_win.h"
@@ -49,6 +51,7 @@ class CQuorlinDlg : public CDialog, public CDialogUtility, private RecordingBar 
   LRESULT OnCameraClosed(WPARAM, LPARAM);
   LRESULT OnAreaChanged(WPARAM, LPARAM);
   LRESULT OnCapturedKey(WPARAM, LPARAM);
+  LRESULT OnDpiChanged(WPARAM, LPARAM);
   // Command handlers.
   void OnStart() { m_workflow.StartOrStopRecording(); }
   void OnStop() { m_workflow.StopRecording(); }
@@ -63,8 +66,12 @@ class CQuorlinDlg : public CDialog, public CDialogUtility, private RecordingBar 
   bool IsCameraShowing() const { return m_pCameraWindow && m_pCameraWindow->m_bShowing; }
   void SetStatusText(const std::wstring& text, bool error) override;
   void PlaceBarAtTop(int y);
+  // The skin at the bar's scale: background, size and shape; the window keeps its place.
   void ApplySkin();
   void LoadButtonBitmaps();
+  // Every control on its place of the skin at the bar's scale, the status text at its size.
+  void LayOutControls();
+  std::array<CHoverButton*, 8> Buttons();
   std::wstring SkinFile(const wchar_t* name) const;
   BarRect WindowRect() const;
   void EnableControl(HWND control, bool enable);
@@ -105,5 +112,6 @@ class CQuorlinDlg : public CDialog, public CDialogUtility, private RecordingBar 
   CLabel m_lblStatus;
   CDynamicLED m_ledState;
   HMODULE m_hHotkeyLib = nullptr;
+  int m_nDpi = kDesignDpi;                      // the scale the bar is laid out for
   std::unique_ptr<CVideoDlg1> m_pCameraWindow;  // made on the first use of the camera button
 };

@@ -26,6 +26,11 @@ void CDynamicLED::ResumeBlinking() {
 
 void CDynamicLED::HoldSteady() { m_blink.HoldSteady(); }
 
+void CDynamicLED::SetDpi(int dpi) {
+  m_nDpi = dpi;
+  if (m_hWnd) InvalidateRect(m_hWnd, nullptr, TRUE);
+}
+
 bool CDynamicLED::Tick() {
   if (m_blink.interval() == 0 || !m_hWnd) return false;
   m_lastShade = m_blink.Tick();
@@ -50,19 +55,20 @@ void CDynamicLED::DrawLamp(HDC dc, const RECT& rc, HPEN pen, HBRUSH brush) {
     ScopedSelect pen_selected(dc, pen);
     Ellipse(dc, rc.left, rc.top, rc.right, rc.bottom);
   }
-  // The rim: a grey ring, then a lighter line inside it.
-  ScopedPen rim_outer(CreatePen(PS_SOLID, 2, RGB(128, 128, 128)));
+  // The rim: a grey ring, then a lighter line inside it; both as thick as the scale makes them.
+  const int thin = ScaleForDpi(1, m_nDpi);
+  ScopedPen rim_outer(CreatePen(PS_SOLID, ScaleForDpi(2, m_nDpi), RGB(128, 128, 128)));
   {
     ScopedSelect pen_selected(dc, rim_outer.Get());
     Ellipse(dc, rc.left, rc.top, rc.right, rc.bottom);
   }
-  ScopedPen rim_inner(CreatePen(PS_SOLID, 1, RGB(192, 192, 192)));
+  ScopedPen rim_inner(CreatePen(PS_SOLID, thin, RGB(192, 192, 192)));
   {
     ScopedSelect pen_selected(dc, rim_inner.Get());
     Ellipse(dc, rc.left, rc.top, rc.right, rc.bottom);
   }
   // A white highlight along the lower right of the rim, and a glint at the upper left.
-  ScopedPen white_pen(CreatePen(PS_SOLID, 1, RGB(255, 255, 255)));
+  ScopedPen white_pen(CreatePen(PS_SOLID, thin, RGB(255, 255, 255)));
   ScopedBrush white_brush(CreateSolidBrush(RGB(255, 255, 255)));
   ScopedSelect white_pen_selected(dc, white_pen.Get());
   const int middle = (rc.right - rc.left) / 2;
@@ -70,7 +76,8 @@ void CDynamicLED::DrawLamp(HDC dc, const RECT& rc, HPEN pen, HBRUSH brush) {
   SetArcDirection(dc, AD_COUNTERCLOCKWISE);
   ArcTo(dc, rc.left, rc.top, rc.right, rc.bottom, middle, rc.bottom, rc.right, rc.top);
   ScopedSelect white_brush_selected(dc, white_brush.Get());
-  Ellipse(dc, rc.left + 4, rc.top + 4, rc.left + 6, rc.top + 6);
+  const int glint = ScaleForDpi(4, m_nDpi), glint_end = ScaleForDpi(6, m_nDpi);
+  Ellipse(dc, rc.left + glint, rc.top + glint, rc.left + glint_end, rc.top + glint_end);
 }
 
 bool CDynamicLED::OnMessage(UINT message, WPARAM, LPARAM, LRESULT& result) {

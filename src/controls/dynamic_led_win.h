@@ -3,6 +3,7 @@
 // its own timer change the shade; a paint request draws the shade drawn last again.
 #include <windows.h>
 
+#include "controls/dpi_scale.h"
 #include "controls/led_blink.h"
 #include "framework/gdi_guards.h"
 #include "framework/subclass_wnd.h"
@@ -16,8 +17,11 @@ class CDynamicLED : public CSubclassWnd {
   void ConfigureLed(HWND window, int colour_code);
   void ResumeBlinking();
   void HoldSteady();
+  // The display scale to draw the rim and glint at (96 until told); draws the lamp again.
+  void SetDpi(int dpi);
 
   int m_nColor = kLedGreen;
+  int m_nDpi = kDesignDpi;
 
  protected:
   bool OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) override;

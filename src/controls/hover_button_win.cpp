@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "controls/corner_trim.h"
+#include "controls/scaled_bitmap_win.h"
 #include "controls/strip_frames.h"
 
 CHoverButton::~CHoverButton() {
@@ -17,8 +18,13 @@ void CHoverButton::PreSubclassWindow() {
 }
 
 BOOL CHoverButton::LoadStripBitmap(const std::wstring& path) {
+  m_strStripPath = path;
   m_bmStrip.Reset(static_cast<HBITMAP>(LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
   if (!m_bmStrip) return TRUE;
+  if (m_nDpi != kDesignDpi) {
+    // Made once per strip and scale; painting then copies frames as they are.
+    if (HBITMAP scaled = ScaleSkinBitmap(m_bmStrip.Get(), 3, m_nDpi, m_crKey)) m_bmStrip.Reset(scaled);
+  }
   BITMAP info{};
   GetObjectW(m_bmStrip.Get(), sizeof(info), &info);
   const FrameSize frame = FrameSizeOfStrip(info.bmWidth, info.bmHeight);
@@ -28,6 +34,21 @@ BOOL CHoverButton::LoadStripBitmap(const std::wstring& path) {
     SetWindowPos(m_hWnd, nullptr, 0, 0, m_nFrameWidth, m_nFrameHeight, SWP_NOMOVE | SWP_NOOWNERZORDER);
   }
   return TRUE;
+}
+
+void CHoverButton::SetDpi(int dpi) {
+  if (dpi == m_nDpi) return;
+  m_nDpi = dpi;
+  if (!m_strStripPath.empty()) LoadStripBitmap(m_strStripPath);
+  if (m_hToolTip && m_hWnd && SendMessageW(m_hToolTip, TTM_GETTOOLCOUNT, 0, 0) > 0) {
+    // The tip belongs to the button's new size.
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = m_hWnd;
+    tool.uId = 1;
+    GetClientRect(m_hWnd, &tool.rect);
+    SendMessageW(m_hToolTip, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
 }
 
 void CHoverButton::DrawItem(const DRAWITEMSTRUCT& item) {

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "controls/dpi_scale.h"
 #include "framework/gdi_guards.h"
 #include "framework/subclass_wnd.h"
 
@@ -17,9 +18,12 @@ class CHoverButton : public CSubclassWnd {
   CHoverButton() = default;
   ~CHoverButton() override;
 
-  // Loads the strip and sizes the button to one frame; a file that cannot be loaded
-  // leaves the button without a strip (and its size unchanged). Always TRUE.
+  // Loads the strip, scaled for the button's DPI, and sizes the button to one frame; a file
+  // that cannot be loaded leaves the button without a strip (and its size unchanged).
+  // Always TRUE.
   BOOL LoadStripBitmap(const std::wstring& path);
+  // The display scale to draw at (96 until told): the current strip is made again for it.
+  void SetDpi(int dpi);
   // Sets or replaces the tooltip text; null does nothing.
   void SetToolTipText(const wchar_t* text);
   // Cuts the corner pixels of colour `key` read from `source` (client coordinates) out
@@ -37,6 +41,8 @@ class CHoverButton : public CSubclassWnd {
   HCURSOR m_hCursor = nullptr;
   COLORREF m_crKey = RGB(31, 251, 222);
   HWND m_hToolTip = nullptr;
+  int m_nDpi = kDesignDpi;
+  std::wstring m_strStripPath;  // the strip file as drawn for 96 DPI, scaled again per DPI
 
  protected:
   void PreSubclassWindow() override;

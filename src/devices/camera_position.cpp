@@ -34,9 +34,10 @@ bool WriteCameraPosition(const std::wstring& path, const Box& rect) {
   return platform::WriteWholeFile(path, settings::EncodeLineEnds(bytes, kBytes));
 }
 
-Box DefaultCameraPosition(int32_t screen_width, int32_t window_width, int32_t window_height) {
+Box DefaultCameraPosition(int32_t screen_width, int32_t window_width, int32_t window_height, int dpi) {
   const int32_t left = screen_width - window_width;
-  return {left, 30, left + window_width, 30 + window_height};
+  const int32_t top = ScaleForDpi(30, dpi);
+  return {left, top, left + window_width, top + window_height};
 }
 
 }  // namespace devices

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "controls/dpi_scale.h"
 #include "devices/capture_size_rules.h"
 
 namespace devices {
@@ -16,7 +17,7 @@ std::optional<Box> ReadCameraPosition(const std::wstring& path);
 bool WriteCameraPosition(const std::wstring& path, const Box& rect);
 
 // Without a stored position: the window's own size, touching the right edge of the screen,
-// 30 pixels below its top.
-Box DefaultCameraPosition(int32_t screen_width, int32_t window_width, int32_t window_height);
+// 30 pixels below its top at 100 % (that gap grows with the display scale, `dpi`).
+Box DefaultCameraPosition(int32_t screen_width, int32_t window_width, int32_t window_height, int dpi = kDesignDpi);
 
 }  // namespace devices

@@ -2,6 +2,7 @@
 
 #include "app/paths.h"
 #include "devices/camera_position.h"
+#include "framework/dpi_win.h"
 #include "framework/message_map.h"
 #include "res/resource.h"
 
@@ -12,6 +13,13 @@ std::wstring PositionFile() { return GetUserDataFolder() + L"vw1.cfg"; }
 CVideoDlg1::CVideoDlg1(HWND owner) : CDialog(IDD_VIDEO_DIALOG, owner), m_pOwner(owner) {}
 
 CVideoDlg1::~CVideoDlg1() { devices::EndPreview(m_pPreview); }
+
+BOOL CVideoDlg1::OnInitDialog() {
+  // The window takes the size the system suggests on a monitor of another scale, and the
+  // picture fills it (WM_DPICHANGED, WM_SIZE); the dialog manager's own rescaling stays out.
+  KeepOwnLayoutOnDpiChange(m_hWnd);
+  return TRUE;
+}
 
 void CVideoDlg1::SetCamera(const std::wstring& name, int width, int height) {
   m_strCamera = name;
@@ -47,7 +55,7 @@ void CVideoDlg1::RestorePosition() {
   const devices::Box place =
       stored ? *stored
              : devices::DefaultCameraPosition(GetSystemMetrics(SM_CXSCREEN), window.right - window.left,
-                                              window.bottom - window.top);
+                                              window.bottom - window.top, UsableDpi(WindowDpi(m_hWnd)));
   SetWindowPos(m_hWnd, HWND_TOPMOST, place.left, place.top, place.right - place.left, place.bottom - place.top,
                SWP_SHOWWINDOW);
 }
@@ -71,6 +79,7 @@ bool CVideoDlg1::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& 
       {WM_LBUTTONDBLCLK, &CVideoDlg1::OnLButtonDblClk},
       {WM_SIZE, &CVideoDlg1::OnSize},
       {WM_PAINT, &CVideoDlg1::OnPaint},
+      {WM_DPICHANGED, &CVideoDlg1::OnDpiChanged},
   }};
   return map.Dispatch(this, message, wparam, lparam, result);
 }
@@ -89,6 +98,14 @@ LRESULT CVideoDlg1::OnLButtonDblClk(WPARAM, LPARAM) {
 LRESULT CVideoDlg1::OnSize(WPARAM, LPARAM) {
   InvalidateRect(m_hWnd, nullptr, TRUE);
   if (m_pPreview) devices::FitVideoToWindow(*m_pPreview);
+  return 0;
+}
+
+LRESULT CVideoDlg1::OnDpiChanged(WPARAM wparam, LPARAM lparam) {
+  if (!lparam) return 0;  // no suggested place: the window stays as it is
+  const RECT place = ReadDpiChange(wparam, lparam).suggested;
+  SetWindowPos(m_hWnd, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
   return 0;
 }
 

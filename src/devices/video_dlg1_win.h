@@ -28,6 +28,7 @@ class CVideoDlg1 : public CDialog {
   int m_bShowing = 0;
 
  protected:
+  BOOL OnInitDialog() override;
   void OnOK() override {}  // Enter does nothing
   void OnCancel() override;
   bool OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) override;
@@ -37,6 +38,7 @@ class CVideoDlg1 : public CDialog {
   LRESULT OnLButtonDblClk(WPARAM wparam, LPARAM lparam);
   LRESULT OnSize(WPARAM wparam, LPARAM lparam);
   LRESULT OnPaint(WPARAM wparam, LPARAM lparam);
+  LRESULT OnDpiChanged(WPARAM wparam, LPARAM lparam);
   void RestorePosition();
   void SavePosition();
 

@@ -50,7 +50,7 @@ program=$e2e_last_pid
 e2e_wait_for 'title="quorlwnd" rect=[0-9]*,0,'
 button_shot camera_button_off
 
-# First opening: the template's size (318x260 at this display's DPI), touching the right edge,
+# First opening: the template's size (318x296 at this display's DPI and dialog font), touching the right edge,
 # 30 pixels below the top. The time to the first frame is measured with screenshots.
 start=$(date +%s.%N)
 e2e_click 'id=1015 class="Button"'
@@ -62,13 +62,13 @@ until [ $SECONDS -ge $deadline ]; do
   sleep 0.05
 done
 echo "camera picture after $(python3 -c "print('%.2f' % ($(date +%s.%N) - $start))") s (button press to first frame, screenshot polling)"
-e2e_wait_for 'class="#32770" title="" rect=962,30,1280,290' 10
+e2e_wait_for 'class="#32770" title="" rect=962,30,1280,326' 10
 e2e_screenshot camera_open_1
 sleep 1
 e2e_screenshot camera_open_2
-check_bars "$e2e_shots/camera_open_1.png" 962,30,1280,290 || fail "the camera window does not show the test picture"
+check_bars "$e2e_shots/camera_open_1.png" 962,30,1280,326 || fail "the camera window does not show the test picture"
 # The frame counter (the band's left half) changes from one second to the next.
-counter() { convert "$e2e_shots/$1.png" -crop 140x50+966+190 -format '%#' info:; }
+counter() { convert "$e2e_shots/$1.png" -crop 140x50+966+205 -format '%#' info:; }
 [ "$(counter camera_open_1)" != "$(counter camera_open_2)" ] || fail "the camera picture does not move"
 button_shot camera_button_on
 [ "$(compare -metric AE "$e2e_shots/camera_button_off.png" "$e2e_shots/camera_button_on.png" null: 2>&1)" != 0 ] ||
@@ -88,21 +88,21 @@ python3 "$e2e_repo/tests/e2e/media_check.py" pixels "$mp4" "$e2e_shots/camera_re
 xdotool mousemove 1120 160 mousedown 1
 for step in 1 2 3 4 5; do xdotool mousemove $((1120 - step * 60)) $((160 + step * 40)); sleep 0.1; done
 xdotool mouseup 1
-e2e_until 10 camera_at 662,230,980,490 || fail "dragging moved the window to $(camera_rect), not 662,230,980,490"
+e2e_until 10 camera_at 662,230,980,526 || fail "dragging moved the window to $(camera_rect), not 662,230,980,526"
 xdotool mousemove 820 360 click --repeat 2 --delay 80 1
 e2e_until 10 camera_covers_screen || fail "a double click did not maximise the window ($(camera_rect))"
 sleep 1
 e2e_screenshot camera_maximised
 e2e_key Escape
-e2e_until 10 camera_at 662,230,980,490 || fail "Escape did not restore the window ($(camera_rect))"
+e2e_until 10 camera_at 662,230,980,526 || fail "Escape did not restore the window ($(camera_rect))"
 sleep 1  # the window system finishes the restore
 
 # The camera button closes it and keeps its place; the next opening restores it.
 e2e_click 'id=1015 class="Button"'
 e2e_until 10 camera_gone || fail "the camera button did not close the window"
-[ "$(stored_rect)" = 662,230,980,490 ] || fail "vw1.cfg holds $(stored_rect)"
+[ "$(stored_rect)" = 662,230,980,526 ] || fail "vw1.cfg holds $(stored_rect)"
 e2e_click 'id=1015 class="Button"'
-e2e_until 10 camera_at 662,230,980,490 || fail "the window did not reopen at its place ($(camera_rect))"
+e2e_until 10 camera_at 662,230,980,526 || fail "the window did not reopen at its place ($(camera_rect))"
 e2e_key Escape
 e2e_until 10 camera_gone || fail "Escape did not close the window"
 

@@ -18,11 +18,13 @@ check_rect() {
   e2e_windows | sed -n 's/.*title="初始化\.\.\." rect=\([-0-9,]*\).*/\1/p' | head -n 1
 }
 
-# count_pixels SHOT RECT COLOUR: how many pixels of that exact colour lie in the rectangle.
+# count_pixels SHOT RECT COLOUR: how many pixels of that colour lie in the rectangle (text's
+# smoothed edges included, so that the count depends little on the font).
 count_pixels() {
   local l t r b
   IFS=, read -r l t r b <<<"$2"
-  convert "$1" -crop "$((r - l))x$((b - t))+$l+$t" +repage -fill white -opaque "$3" -fill black +opaque white \
+  convert "$1" -crop "$((r - l))x$((b - t))+$l+$t" +repage -fuzz 25% -fill white -opaque "$3" -fuzz 0 \
+    -fill black +opaque white \
     -format '%[fx:round(mean*w*h)]' info:
 }
 

@@ -9,6 +9,10 @@
 // wininspect shown PREFIX SECONDS: waits until a visible top-level window's title starts with
 // PREFIX, then until none does; prints the milliseconds between, or exits 1 when the time is
 // up. Titles are read without messages, so a busy program cannot delay the measurement.
+// wininspect dpichange TITLE DPI: sends the top-level window titled TITLE the message that its
+// monitor's scale changed to DPI (WM_DPICHANGED, without a suggested rectangle).
+// wininspect awareness TITLE: prints the DPI awareness of the top-level window titled TITLE
+// (unaware, system, per-monitor, per-monitor-v2).
 // wininspect resources PID: prints what the process holds, for leak checks over many runs:
 //   handles=<n> threads=<n>
 #include <windows.h>
@@ -185,12 +189,48 @@ int PrintResources(DWORD pid) {
   return 0;
 }
 
+// Tells the top-level window titled `title` that its monitor's scale is now `dpi`, as the
+// system does when a window is dragged to a monitor of another scale (which one display
+// cannot show); no suggested rectangle, so the window keeps its place.
+int SendDpiChange(const std::wstring& title, unsigned dpi) {
+  HWND window = FindWindowW(nullptr, title.c_str());
+  if (!window) return 1;
+  DWORD_PTR answer = 0;
+  if (!SendMessageTimeoutW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), 0, SMTO_ABORTIFHUNG, 10000, &answer)) return 1;
+  return 0;
+}
+
+// Prints the DPI awareness the top-level window titled `title` was made with (what the
+// program's manifest asked for): unaware, system, per-monitor or per-monitor-v2.
+int PrintDpiAwareness(const std::wstring& title) {
+  HWND window = FindWindowW(nullptr, title.c_str());
+  HMODULE user32 = GetModuleHandleW(L"user32.dll");
+  if (!window || !user32) return 1;
+  using Context = HANDLE;
+  const auto of_window = reinterpret_cast<Context(WINAPI*)(HWND)>(
+      reinterpret_cast<void*>(GetProcAddress(user32, "GetWindowDpiAwarenessContext")));
+  const auto awareness_of = reinterpret_cast<int(WINAPI*)(Context)>(
+      reinterpret_cast<void*>(GetProcAddress(user32, "GetAwarenessFromDpiAwarenessContext")));
+  const auto equal = reinterpret_cast<BOOL(WINAPI*)(Context, Context)>(
+      reinterpret_cast<void*>(GetProcAddress(user32, "AreDpiAwarenessContextsEqual")));
+  if (!of_window || !awareness_of || !equal) return 1;
+  const Context context = of_window(window);
+  const Context per_monitor_v2 = reinterpret_cast<Context>(static_cast<INT_PTR>(-4));
+  const char* names[] = {"unaware", "system", "per-monitor"};
+  const int awareness = awareness_of(context);
+  if (awareness < 0 || awareness > 2) return 1;
+  std::printf("%s\n", equal(context, per_monitor_v2) ? "per-monitor-v2" : names[awareness]);
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   if ((argc == 4 || argc == 5) && std::wstring(argv[1]) == L"wait")
     return WaitForText(argv[2], _wtof(argv[3]), argc == 5 ? argv[4] : L"");
   if (argc == 4 && std::wstring(argv[1]) == L"shown") return TimeTextShown(argv[2], _wtof(argv[3]));
+  if (argc == 4 && std::wstring(argv[1]) == L"dpichange") return SendDpiChange(argv[2], wcstoul(argv[3], nullptr, 10));
+  if (argc == 3 && std::wstring(argv[1]) == L"awareness") return PrintDpiAwareness(argv[2]);
   if (argc == 3 && std::wstring(argv[1]) == L"resources") return PrintResources(wcstoul(argv[2], nullptr, 10));
   EnumWindows(PrintWindow, 0);
   std::fflush(stdout);
