@@ -62,6 +62,7 @@ bool CFlashingWnd::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT
       {WM_SIZE, &CFlashingWnd::OnSize},
       {WM_MOVE, &CFlashingWnd::OnMove},
       {WM_GETMINMAXINFO, &CFlashingWnd::OnGetMinMaxInfo},
+      {WM_DPICHANGED, &CFlashingWnd::OnDpiChanged},
       {WM_CLOSE, &CFlashingWnd::OnClose},
   }};
   return map.Dispatch(this, message, wparam, lparam, result);
@@ -105,6 +106,18 @@ LRESULT CFlashingWnd::OnGetMinMaxInfo(WPARAM wparam, LPARAM lparam) {
   auto* info = reinterpret_cast<MINMAXINFO*>(lparam);
   info->ptMinTrackSize.x = std::max<LONG>(info->ptMinTrackSize.x, kFrameMinimumSize);
   info->ptMinTrackSize.y = std::max<LONG>(info->ptMinTrackSize.y, kFrameMinimumSize);
+  return 0;
+}
+
+LRESULT CFlashingWnd::OnDpiChanged(WPARAM, LPARAM lparam) {
+  // Dragged onto a monitor of another scale, the free frame takes the place the system
+  // suggests, so it marks as much of the content there as before (the move evens it and
+  // writes the new area). While a recording runs the recorded area cannot change, so the
+  // frame keeps its pixels.
+  if (m_bLocked) return 0;
+  const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
+  MoveWindow(m_hWnd, suggested->left, suggested->top, suggested->right - suggested->left,
+             suggested->bottom - suggested->top, TRUE);
   return 0;
 }
 

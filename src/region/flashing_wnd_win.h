@@ -35,6 +35,7 @@ class CFlashingWnd : public CSubclassWnd {
   LRESULT OnSize(WPARAM, LPARAM);
   LRESULT OnMove(WPARAM, LPARAM);
   LRESULT OnGetMinMaxInfo(WPARAM, LPARAM);
+  LRESULT OnDpiChanged(WPARAM, LPARAM);
   LRESULT OnClose(WPARAM, LPARAM) { return 0; }  // the frame stays open
   void FillSolid(HDC dc, const RECT& rc, COLORREF colour);
 };

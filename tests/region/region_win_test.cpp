@@ -1,7 +1,10 @@
 // What the end-to-end area recordings cannot show: the capture-area values leave the rest of
-// their key alone, and the frame window refuses to close or to shrink below its minimum.
+// their key alone, the frame window refuses to close or to shrink below its minimum, and it
+// follows a change of the monitor's scale only while free.
 #include <gtest/gtest.h>
 #include <windows.h>
+
+#include <vector>
 
 #include "region/capture_area_win.h"
 #include "region/flashing_wnd_win.h"
@@ -9,6 +12,12 @@
 namespace {
 
 constexpr wchar_t kKey[] = L"Software\\screen-capture-recorder";
+
+DWORD Value(const wchar_t* name) {
+  DWORD value = 0, size = sizeof value;
+  RegGetValueW(HKEY_CURRENT_USER, kKey, name, RRF_RT_REG_DWORD, nullptr, &value, &size);
+  return value;
+}
 
 bool HasValue(const wchar_t* name) {
   return RegGetValueW(HKEY_CURRENT_USER, kKey, name, RRF_RT_ANY, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
@@ -41,6 +50,30 @@ TEST(FrameWindow, StaysOpenAndKeepsItsMinimumSize) {
   EXPECT_GE(info.ptMinTrackSize.x, 128);
   EXPECT_GE(info.ptMinTrackSize.y, 128);
   DestroyWindow(frame.m_hWnd);
+}
+
+TEST(FrameWindow, TakesTheSuggestedPlaceOnAScaleChangeUnlessLocked) {
+  CFlashingWnd frame;
+  ASSERT_TRUE(frame.CreateFrameWindow());
+  // Dragged onto a 150 % monitor: a 300 x 200 frame is offered 451 x 301, odd sizes that the
+  // frame evens before it writes its inside.
+  RECT suggested = {-700, 100, -249, 401};
+  SendMessageW(frame.m_hWnd, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+  RECT rc;
+  GetWindowRect(frame.m_hWnd, &rc);
+  EXPECT_EQ((std::vector<LONG>{-700, 100, -250, 400}), (std::vector<LONG>{rc.left, rc.top, rc.right, rc.bottom}));
+  EXPECT_EQ((std::vector<DWORD>{static_cast<DWORD>(-696), 104, 442, 292}),
+            (std::vector<DWORD>{Value(L"start_x"), Value(L"start_y"), Value(L"capture_width"), Value(L"capture_height")}));
+
+  // During a recording the recorded area cannot change: the frame stays.
+  frame.m_bLocked = TRUE;
+  suggested = {0, 0, 300, 200};
+  SendMessageW(frame.m_hWnd, WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&suggested));
+  GetWindowRect(frame.m_hWnd, &rc);
+  EXPECT_EQ(-700, rc.left);
+  EXPECT_EQ(442u, Value(L"capture_width"));
+  DestroyWindow(frame.m_hWnd);
+  RegDeleteTreeW(HKEY_CURRENT_USER, kKey);
 }
 
 }  // namespace
