@@ -10,6 +10,8 @@
 // up. Titles are read without messages, so a busy program cannot delay the measurement.
 // wininspect resources PID: prints what the process holds, for leak checks over many runs:
 //   handles=<n> threads=<n>
+// wininspect monitors: prints the display monitors as the system reports them, one a line:
+//   monitor <l>,<t>,<r>,<b> primary=<0|1>
 #include <windows.h>
 #include <tlhelp32.h>
 #include <winternl.h>
@@ -178,12 +180,26 @@ int PrintResources(DWORD pid) {
   return 0;
 }
 
+BOOL CALLBACK PrintMonitor(HMONITOR monitor, HDC, RECT*, LPARAM) {
+  MONITORINFO info = {};
+  info.cbSize = sizeof info;
+  if (!GetMonitorInfoW(monitor, &info)) return TRUE;
+  const RECT& rc = info.rcMonitor;
+  std::printf("monitor %ld,%ld,%ld,%ld primary=%d\n", rc.left, rc.top, rc.right, rc.bottom,
+              (info.dwFlags & MONITORINFOF_PRIMARY) ? 1 : 0);
+  return TRUE;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   if (argc == 4 && std::wstring(argv[1]) == L"wait") return WaitForText(argv[2], _wtof(argv[3]));
   if (argc == 4 && std::wstring(argv[1]) == L"shown") return TimeTextShown(argv[2], _wtof(argv[3]));
   if (argc == 3 && std::wstring(argv[1]) == L"resources") return PrintResources(wcstoul(argv[2], nullptr, 10));
+  if (argc == 2 && std::wstring(argv[1]) == L"monitors") {
+    EnumDisplayMonitors(nullptr, nullptr, PrintMonitor, 0);
+    return 0;
+  }
   EnumWindows(PrintWindow, 0);
   std::fflush(stdout);
   return 0;
