@@ -272,7 +272,7 @@ TEST(DeviceFormats, DesktopReadsTheCaptureAreaWhenOpened) {
 
 // A host without DPI awareness (the encoder has no manifest) still gets the screen in physical
 // pixels: the device makes the thread that opens it and its own capture thread aware, and
-// gives the opening thread back as it was.
+// gives the opening thread back as it was. An area far off every monitor is recorded (black).
 TEST(DeviceDpi, DesktopCapturesPhysicalPixelsInAnUnawareHost) {
   const auto set_thread = User32<DpiContext(WINAPI*)(DpiContext)>("SetThreadDpiAwarenessContext");
   const auto get_thread = User32<DpiContext(WINAPI*)()>("GetThreadDpiAwarenessContext");
@@ -284,51 +284,64 @@ TEST(DeviceDpi, DesktopCapturesPhysicalPixelsInAnUnawareHost) {
   const std::wstring stats = StatsPath();
   DeleteFileW(stats.c_str());
   SetEnvironmentVariableW(L"QUORLIN_DEVICE_STATS", stats.c_str());
+
+  // One opening and 300 ms of capture; the figures of the device's stats line.
+  using Figures = std::map<std::string, std::string>;
+  const auto run = [&](Figures& figures) {
+    {
+      ComPtr<IGraphBuilder> graph;
+      ASSERT_EQ(
+          CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder, graph.ReceiveVoid()),
+          S_OK);
+      ComPtr<IBaseFilter> screen = OpenDevice(CLSID_VideoInputDeviceCategory, L"screen-capture-recorder");
+      ASSERT_TRUE(screen);
+      EXPECT_TRUE(are_equal(get_thread(), kUnaware)) << "the host's thread is given back unaware";
+      ComPtr<IBaseFilter> sink;
+      ComPtr<IEnumPins> pins;
+      ComPtr<IPin> sink_pin;
+      ASSERT_EQ(CoCreateInstance(kNullRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter, sink.ReceiveVoid()),
+                S_OK);
+      ASSERT_EQ(graph->AddFilter(screen.get(), L"screen"), S_OK);
+      ASSERT_EQ(graph->AddFilter(sink.get(), L"sink"), S_OK);
+      ASSERT_EQ(sink->EnumPins(pins.Receive()), S_OK);
+      ASSERT_EQ(pins->Next(1, sink_pin.Receive(), nullptr), S_OK);
+      ASSERT_EQ(graph->ConnectDirect(OutputPin(screen.get()).get(), sink_pin.get(), nullptr), S_OK);
+      ComPtr<IMediaControl> control;
+      ASSERT_EQ(graph->QueryInterface(IID_IMediaControl, control.ReceiveVoid()), S_OK);
+      ASSERT_TRUE(SUCCEEDED(control->Run()));
+      Sleep(300);
+      ASSERT_EQ(control->Stop(), S_OK);
+    }
+    const std::vector<std::string> lines = TakeStats(stats);
+    ASSERT_EQ(lines.size(), 1u);
+    std::istringstream words(lines[0]);
+    for (std::string word; words >> word;)
+      if (word.find('=') != std::string::npos) figures[word.substr(0, word.find('='))] = word.substr(word.find('=') + 1);
+  };
+
+  Figures full;
   SetArea({});
-
-  {
-    ComPtr<IGraphBuilder> graph;
-    ASSERT_EQ(
-        CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder, graph.ReceiveVoid()),
-        S_OK);
-    ComPtr<IBaseFilter> screen = OpenDevice(CLSID_VideoInputDeviceCategory, L"screen-capture-recorder");
-    ASSERT_TRUE(screen);
-    EXPECT_TRUE(are_equal(get_thread(), kUnaware)) << "the host's thread is given back unaware";
-    ComPtr<IBaseFilter> sink;
-    ComPtr<IEnumPins> pins;
-    ComPtr<IPin> sink_pin;
-    ASSERT_EQ(CoCreateInstance(kNullRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter, sink.ReceiveVoid()),
-              S_OK);
-    ASSERT_EQ(graph->AddFilter(screen.get(), L"screen"), S_OK);
-    ASSERT_EQ(graph->AddFilter(sink.get(), L"sink"), S_OK);
-    ASSERT_EQ(sink->EnumPins(pins.Receive()), S_OK);
-    ASSERT_EQ(pins->Next(1, sink_pin.Receive(), nullptr), S_OK);
-    ASSERT_EQ(graph->ConnectDirect(OutputPin(screen.get()).get(), sink_pin.get(), nullptr), S_OK);
-    ComPtr<IMediaControl> control;
-    ASSERT_EQ(graph->QueryInterface(IID_IMediaControl, control.ReceiveVoid()), S_OK);
-    ASSERT_TRUE(SUCCEEDED(control->Run()));
-    Sleep(300);
-    ASSERT_EQ(control->Stop(), S_OK);
-  }
-  SetEnvironmentVariableW(L"QUORLIN_DEVICE_STATS", nullptr);
-  set_thread(host);
-
-  const std::vector<std::string> lines = TakeStats(stats);
-  ASSERT_EQ(lines.size(), 1u);
-  std::map<std::string, std::string> figures;
-  std::istringstream words(lines[0]);
-  for (std::string word; words >> word;)
-    if (word.find('=') != std::string::npos) figures[word.substr(0, word.find('='))] = word.substr(word.find('=') + 1);
+  run(full);
   // Per-monitor v2 where the system has it (Windows 10 1703 on), else system awareness (Wine 8).
   const std::set<std::string> aware = {"per-monitor-v2", "system"};
-  EXPECT_EQ(aware.count(figures["opened_dpi"]), 1u) << lines[0];
-  EXPECT_EQ(aware.count(figures["capture_dpi"]), 1u) << lines[0];
+  EXPECT_EQ(aware.count(full["opened_dpi"]), 1u) << full["opened_dpi"];
+  EXPECT_EQ(aware.count(full["capture_dpi"]), 1u) << full["capture_dpi"];
   const std::string size = std::to_string(width / 2 * 2) + "x" + std::to_string(height / 2 * 2);
-  EXPECT_EQ(figures["screen"], std::to_string(width) + "x" + std::to_string(height));
-  EXPECT_EQ(figures["area"], "0,0," + size);
-  EXPECT_EQ(figures["size"], size);
-  EXPECT_EQ(figures["unreadable"], "0");
-  EXPECT_NE(figures["delivered"], "0");
+  EXPECT_EQ(full["screen"], std::to_string(width) + "x" + std::to_string(height));
+  EXPECT_EQ(full["area"], "0,0," + size);
+  EXPECT_EQ(full["size"], size);
+  EXPECT_EQ(full["unreadable"], "0");
+  EXPECT_NE(full["delivered"], "0");
+
+  Figures far_off;
+  SetArea({{L"start_x", 2000000000}, {L"start_y", static_cast<DWORD>(-2000000000)}, {L"capture_height", 192},
+           {L"capture_width", 292}});
+  run(far_off);
+  EXPECT_EQ(far_off["area"], "2000000000,-2000000000,292x192");
+  EXPECT_NE(far_off["delivered"], "0");
+  SetArea({});
+  SetEnvironmentVariableW(L"QUORLIN_DEVICE_STATS", nullptr);
+  set_thread(host);
 }
 
 // Fifty times: the desktop and the system sound created, connected to null renderers, run,

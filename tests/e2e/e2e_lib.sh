@@ -70,7 +70,9 @@ e2e_until() {
   return 1
 }
 
-e2e_listing_has() { e2e_windows | grep -q -- "$1"; }
+# The whole listing is read: grep -q would stop at the first match and, under pipefail, fail the
+# check when wininspect is still writing.
+e2e_listing_has() { e2e_windows | grep -- "$1" >/dev/null; }
 
 # e2e_wait_for PATTERN [SECONDS]: waits until a line of the window listing matches.
 e2e_wait_for() {

@@ -1,0 +1,205 @@
+#!/usr/bin/env bash
+# Area recording where users' desktops differ from a plain one, with the real mouse, the
+# genuine encoder and our desktop capture device:
+#   1. display scaling at 150 % (LogPixels 144): the overlay dims the screen with a clear hole,
+#      a 301x201 drag places the frame on 300x200, and the recording is its 292x192 inside,
+#      pixel for pixel, exactly as at 100 %;
+#   2. two monitors side by side (1280x800, and 1024x768 right of it): the overlay covers both,
+#      an area dragged on the second monitor gets the frame there and is recorded exactly.
+# Two monitors under Wine: Xorg with its dummy video driver, two screens joined by Xinerama,
+# and the prefix's X11 driver told not to use XF86VidMode (with it Wine keeps one monitor).
+# Xvfb cannot do this: its Xinerama puts every screen at 0,0.
+source "$(dirname "$0")/e2e_lib.sh" "$1"
+# A prefix of its own: the scale and the X11 driver's settings are this test's.
+export QUORLIN_WINEPREFIX=$e2e_build/wineprefix-monitors
+command -v xcompmgr >/dev/null || fail "no xcompmgr (tools/setup.sh installs it)"
+e2e_start_display
+xcompmgr >/dev/null 2>&1 &
+e2e_pids+=($!)
+e2e_install_encoder
+e2e_install_devices
+desktop_key='HKCU\Control Panel\Desktop'
+e2e_system_tool reg.exe add "$desktop_key" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+e2e_system_tool reg.exe add 'HKCU\Software\Wine\X11 Driver' /v UseXVidMode /t REG_SZ /d N /f >/dev/null 2>&1
+wineserver -k 2>/dev/null || true  # every program from here on starts with the new scale
+
+out_win='C:\quorlin-monitors'
+out=$(e2e_fresh_folder "$out_win")
+e2e_settings output_folder="$out_win" sound_source=1 save_format=0 frame_rate=15 video_width=0 video_height=0 \
+  live_enabled=0 hide_after_start=0
+area_key='HKCU\Software\screen-capture-recorder'
+blue=2040C0 green=20C040 band=00FF50 red=FF0000 grey=808080
+
+# The four values as "x y width height" (signed), or "none".
+area_values() {
+  e2e_system_tool reg.exe query "$area_key" 2>/dev/null | tr -d '\r' | python3 -c '
+import sys
+values = {}
+for line in sys.stdin:
+    parts = line.split()
+    if len(parts) == 3 and parts[1] == "REG_DWORD":
+        v = int(parts[2], 16)
+        values[parts[0]] = v - (1 << 32) if v >= 1 << 31 else v
+names = ["start_x", "start_y", "capture_width", "capture_height"]
+print(" ".join(str(values[n]) for n in names) if all(n in values for n in names) else "none")'
+}
+
+media_check() { python3 "$e2e_repo/tests/e2e/media_check.py" "$@"; }
+scratch=$e2e_shots/monitors_pixels_checked.png
+
+# colour_windows X Y: a blue band and a green window on it, from (X,Y), for the area to show.
+colour_windows() {
+  local x=$1 y=$2
+  e2e_start "$e2e_bin/colour_window.exe" "$x" "$y" 200 400 $blue
+  e2e_wait_for "title=\"colour_window\" rect=$x,$y,$((x + 200)),$((y + 400))"
+  e2e_start "$e2e_bin/colour_window.exe" $((x + 100)) $((y + 50)) 200 150 $green
+  e2e_wait_for "title=\"colour_window\" rect=$((x + 100)),$((y + 50)),$((x + 300)),$((y + 200))"
+}
+
+start_program() {
+  e2e_start "$e2e_bin/Quorlin.exe"
+  e2e_wait_for 'title="quorlwnd" rect=[0-9]*,0,'
+  e2e_wait_status '^就绪 - 全屏模式$'
+}
+
+overlay_gone() { ! e2e_listing_has 'title="area"'; }
+
+# choose_area NAME X Y OVERLAY: the area button shows the overlay over OVERLAY (l,t,r,b); a
+# 301x201 drag from (X,Y) is accepted as 300x200, the frame is placed there (green band, red
+# corners) and its inside written. The overlay and the frame are kept as NAME_overlay.png and
+# NAME_frame.png.
+choose_area() {
+  local name=$1 x=$2 y=$3 overlay=$4 i got
+  e2e_click 'id=1021 class="Button"'
+  e2e_wait_for "title=\"area\" rect=$overlay" 20
+  xdotool mousemove "$x" "$y" mousedown 1
+  for i in 1 2 3 4 5 6 7 8 9 10; do
+    xdotool mousemove $((x + 301 * i / 10)) $((y + 201 * i / 10))
+    sleep 0.05
+  done
+  sleep 0.5
+  e2e_screenshot "${name}_overlay"
+  # Dimmed outside, clear over the green window inside the hole.
+  media_check pixels "$e2e_shots/${name}_overlay.png" "$scratch" $((x + 150)),$((y + 100)),$green \
+    $((x + 50)),$((y + 260)),112266 || fail "$name: the overlay does not dim the screen around a clear hole"
+  xdotool mouseup 1
+  e2e_wait_for "title=\"rec_area\" rect=$x,$y,$((x + 300)),$((y + 200))" 20
+  e2e_until 20 overlay_gone || fail "$name: the overlay is still shown"
+  got=$(area_values)
+  [ "$got" = "$((x + 4)) $((y + 4)) 292 192" ] || fail "$name: the capture area is '$got'"
+  echo "$name: capture area $got"
+  sleep 0.5
+  e2e_screenshot "${name}_frame"
+  media_check pixels "$e2e_shots/${name}_frame.png" "$scratch" $((x + 1)),$((y + 100)),$band \
+    $((x + 150)),$((y + 1)),$band $((x + 1)),$((y + 1)),$red $((x + 299)),$((y + 199)),$red \
+    $((x + 150)),$((y + 100)),$green || fail "$name: the frame is not a green band with red corners"
+}
+
+# record_area NAME X Y: a 4-s MP4 recording of the frame at (X,Y); it must be the frame's
+# 292x192 inside exactly as a screenshot shows it (NAME_screen.png, NAME_recorded.png).
+record_area() {
+  local name=$1 x=$2 y=$3 recorded size
+  e2e_click 'id=1001 class="Button"'
+  e2e_wait_text '正在录制 00:' 60 >/dev/null
+  xdotool mousemove 640 700  # the pointer out of the area
+  sleep 2
+  e2e_screenshot "${name}_screen"
+  sleep 2
+  e2e_click 'id=1001 class="Button"'
+  e2e_wait_status '^已停止 ' 60
+  recorded=$(ls -t "$out"/*_rec.mp4 | head -n 1)
+  size=$(ffprobe -v error -select_streams v:0 -show_entries stream=width,height -of csv=p=0:s=x "$recorded")
+  echo "$name: $recorded, $size"
+  [ "$size" = 292x192 ] || fail "$name: the recording is $size, not 292x192"
+  media_check matches "$recorded" "$e2e_shots/${name}_recorded.png" "$e2e_shots/${name}_screen.png" \
+    $((x + 4)) $((y + 4)) || fail "$name: the recording is not the frame's inside"
+}
+
+# 1. 150 %.
+colour_windows 100 100
+start_program
+choose_area scaling_144dpi 150 120 0,0,1280,800
+record_area scaling_144dpi 150 120
+wineserver -k 2>/dev/null || true
+kill "$e2e_xvfb" 2>/dev/null || true
+
+# 2. Two monitors, at 100 %.
+xorg_dir=$(mktemp -d)
+cat >"$xorg_dir/xorg.conf" <<'EOF'
+Section "ServerFlags"
+  Option "Xinerama" "on"
+  Option "AutoAddDevices" "off"
+  Option "DontVTSwitch" "on"
+EndSection
+Section "Device"
+  Identifier "card0"
+  Driver "dummy"
+  VideoRam 32768
+EndSection
+Section "Device"
+  Identifier "card1"
+  Driver "dummy"
+  VideoRam 32768
+EndSection
+Section "Monitor"
+  Identifier "monitor0"
+  HorizSync 5.0-1000.0
+  VertRefresh 5.0-200.0
+  Modeline "1280x800" 83.50 1280 1352 1480 1680 800 803 809 831
+EndSection
+Section "Monitor"
+  Identifier "monitor1"
+  HorizSync 5.0-1000.0
+  VertRefresh 5.0-200.0
+  Modeline "1024x768" 65.00 1024 1048 1184 1344 768 771 777 806
+EndSection
+Section "Screen"
+  Identifier "screen0"
+  Device "card0"
+  Monitor "monitor0"
+  DefaultDepth 24
+  SubSection "Display"
+    Depth 24
+    Modes "1280x800"
+    Virtual 1280 800
+  EndSubSection
+EndSection
+Section "Screen"
+  Identifier "screen1"
+  Device "card1"
+  Monitor "monitor1"
+  DefaultDepth 24
+  SubSection "Display"
+    Depth 24
+    Modes "1024x768"
+    Virtual 1024 768
+  EndSubSection
+EndSection
+Section "ServerLayout"
+  Identifier "layout"
+  Screen 0 "screen0"
+  Screen 1 "screen1" RightOf "screen0"
+EndSection
+EOF
+command -v Xorg >/dev/null || fail "no Xorg (tools/setup.sh installs it with its dummy driver)"
+# No virtual terminal of its own: the machine's console is left alone.
+Xorg -config "$xorg_dir/xorg.conf" -logfile "$xorg_dir/Xorg.log" -noreset -nolisten tcp -novtswitch -sharevts \
+  -displayfd 3 3>"$xorg_dir/display" >/dev/null 2>&1 &
+e2e_xvfb=$!
+e2e_until 20 test -s "$xorg_dir/display" || fail "Xorg did not start: $(tail -n 5 "$xorg_dir/Xorg.log")"
+export DISPLAY=":$(tr -d '\n' <"$xorg_dir/display")"
+xcompmgr >/dev/null 2>&1 &
+e2e_pids+=($!)
+e2e_system_tool reg.exe add "$desktop_key" /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
+wineserver -k 2>/dev/null || true
+monitors=$("$e2e_repo/tools/wine-run.sh" "$e2e_bin/wininspect.exe" monitors 2>/dev/null | tr -d '\r' | sort)
+echo "monitors: $monitors"
+[ "$monitors" = "$(printf 'monitor 0,0,1280,800 primary=1\nmonitor 1280,0,2304,768 primary=0')" ] ||
+  fail "Wine does not see the two monitors: $monitors"
+
+colour_windows 1400 150
+start_program
+choose_area two_monitors 1500 180 0,0,2304,800
+record_area two_monitors 1500 180
+rm -rf "$xorg_dir"
+echo "PASS: area recording at 150 % and on a second monitor"
