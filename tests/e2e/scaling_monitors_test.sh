@@ -27,22 +27,8 @@ out_win='C:\quorlin-monitors'
 out=$(e2e_fresh_folder "$out_win")
 e2e_settings output_folder="$out_win" sound_source=1 save_format=0 frame_rate=15 video_width=0 video_height=0 \
   live_enabled=0 hide_after_start=0
-area_key='HKCU\Software\screen-capture-recorder'
 blue=2040C0 green=20C040 band=00FF50 red=FF0000 grey=808080
 
-# The four values as "x y width height" (signed), or "none".
-area_values() {
-  e2e_system_tool reg.exe query "$area_key" 2>/dev/null | tr -d '\r' | python3 -c '
-import sys
-values = {}
-for line in sys.stdin:
-    parts = line.split()
-    if len(parts) == 3 and parts[1] == "REG_DWORD":
-        v = int(parts[2], 16)
-        values[parts[0]] = v - (1 << 32) if v >= 1 << 31 else v
-names = ["start_x", "start_y", "capture_width", "capture_height"]
-print(" ".join(str(values[n]) for n in names) if all(n in values for n in names) else "none")'
-}
 
 media_check() { python3 "$e2e_repo/tests/e2e/media_check.py" "$@"; }
 scratch=$e2e_shots/monitors_pixels_checked.png
@@ -85,7 +71,7 @@ choose_area() {
   xdotool mouseup 1
   e2e_wait_for "title=\"rec_area\" rect=$x,$y,$((x + 300)),$((y + 200))" 20
   e2e_until 20 overlay_gone || fail "$name: the overlay is still shown"
-  got=$(area_values)
+  got=$(e2e_area_values)
   [ "$got" = "$((x + 4)) $((y + 4)) 292 192" ] || fail "$name: the capture area is '$got'"
   echo "$name: capture area $got"
   sleep 0.5
