@@ -140,11 +140,11 @@ class ScreenStream final : public CaptureStream {
 
   std::string StatsFigures() const override {
     char figures[256];
-    std::snprintf(figures, sizeof figures, " opened_dpi=%s capture_dpi=%s screen=%ldx%ld area=%ld,%ld,%ldx%ld unreadable=%lld",
-                  m_opened.awareness, m_szCaptureAwareness, static_cast<long>(m_opened.screen_width),
-                  static_cast<long>(m_opened.screen_height), static_cast<long>(m_rcArea.left),
-                  static_cast<long>(m_rcArea.top), static_cast<long>(m_rcArea.width),
-                  static_cast<long>(m_rcArea.height), m_nUnreadable);
+    std::snprintf(
+        figures, sizeof figures, " opened_dpi=%s capture_dpi=%s screen=%ldx%ld area=%ld,%ld,%ldx%ld unreadable=%lld",
+        m_opened.awareness, m_szCaptureAwareness, static_cast<long>(m_opened.screen_width),
+        static_cast<long>(m_opened.screen_height), static_cast<long>(m_rcArea.left), static_cast<long>(m_rcArea.top),
+        static_cast<long>(m_rcArea.width), static_cast<long>(m_rcArea.height), m_nUnreadable);
     return figures;
   }
 
@@ -158,9 +158,8 @@ class ScreenStream final : public CaptureStream {
     const CaptureRect visible = VisiblePart(m_rcArea, screen);
     if (!(visible == CaptureRect{0, 0, m_rcArea.width, m_rcArea.height}))
       PatBlt(dc, 0, 0, m_rcArea.width, m_rcArea.height, BLACKNESS);
-    if (visible.width > 0 &&
-        !BitBlt(dc, visible.left, visible.top, visible.width, visible.height, m_hScreenDC, m_rcArea.left + visible.left,
-                m_rcArea.top + visible.top, SRCCOPY))
+    if (visible.width > 0 && !BitBlt(dc, visible.left, visible.top, visible.width, visible.height, m_hScreenDC,
+                                     m_rcArea.left + visible.left, m_rcArea.top + visible.top, SRCCOPY))
       return false;
     DrawPointer(dc);
     return true;

@@ -1,9 +1,9 @@
 #pragma once
 // The overlay on which the user drags the rectangle to record. Two windows of this class,
-// each over the whole virtual screen (every monitor), take part: the input window ("area"), top-most and all but transparent, which
-// gets the mouse; and beneath it the shading window ("layer"), black at 120/255, with a hole
-// over the selection and the size label drawn on it. The input window owns the recording
-// frame and the shading window.
+// each over the whole virtual screen (every monitor), take part: the input window ("area"),
+// top-most and all but transparent, which gets the mouse; and beneath it the shading window
+// ("layer"), black at 120/255, with a hole over the selection and the size label drawn on it.
+// The input window owns the recording frame and the shading window.
 #include <windows.h>
 
 #include <memory>
@@ -25,7 +25,7 @@ class CShiftRegionWindow2 : public CSubclassWnd {
 
   ScopedBitmap m_hSavedLabel;  // pixels under the size label (shading window)
   AreaRect m_rcScreen;         // the virtual screen when the overlay was last shown
-  RECT m_rcSelection = {};  // left and top: the anchor; right and bottom follow the cursor
+  RECT m_rcSelection = {};     // left and top: the anchor; right and bottom follow the cursor
   CFlashingWnd m_wndFrame;
   std::unique_ptr<CShiftRegionWindow2> m_pShadingWnd;  // null in the shading window itself
   BOOL m_bDragging = FALSE;

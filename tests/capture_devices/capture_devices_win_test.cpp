@@ -316,7 +316,8 @@ TEST(DeviceDpi, DesktopCapturesPhysicalPixelsInAnUnawareHost) {
     ASSERT_EQ(lines.size(), 1u);
     std::istringstream words(lines[0]);
     for (std::string word; words >> word;)
-      if (word.find('=') != std::string::npos) figures[word.substr(0, word.find('='))] = word.substr(word.find('=') + 1);
+      if (word.find('=') != std::string::npos)
+        figures[word.substr(0, word.find('='))] = word.substr(word.find('=') + 1);
   };
 
   Figures full;
@@ -334,7 +335,9 @@ TEST(DeviceDpi, DesktopCapturesPhysicalPixelsInAnUnawareHost) {
   EXPECT_NE(full["delivered"], "0");
 
   Figures far_off;
-  SetArea({{L"start_x", 2000000000}, {L"start_y", static_cast<DWORD>(-2000000000)}, {L"capture_height", 192},
+  SetArea({{L"start_x", 2000000000},
+           {L"start_y", static_cast<DWORD>(-2000000000)},
+           {L"capture_height", 192},
            {L"capture_width", 292}});
   run(far_off);
   EXPECT_EQ(far_off["area"], "2000000000,-2000000000,292x192");

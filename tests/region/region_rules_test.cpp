@@ -47,10 +47,13 @@ TEST(Selection, ReleaseGrowsRejectsOrEvensTheDrag) {
 
 TEST(Selection, WorksOnEveryMonitorOfTheVirtualScreen) {
   const ReleaseCase cases[] = {
-      {"301 x 201 on the left monitor keeps its negative corner", {-900, 100, -599, 301}, AreaRect{-900, 100, -600, 300}},
+      {"301 x 201 on the left monitor keeps its negative corner",
+       {-900, 100, -599, 301},
+       AreaRect{-900, 100, -600, 300}},
       {"odd sizes at a negative corner lose their last pixel", {-1001, 11, -700, 212}, AreaRect{-1001, 11, -701, 211}},
       {"narrow across the monitors' border grows to the right", {-60, 300, 0, 600}, AreaRect{-60, 300, 128, 600}},
-      {"narrow near the virtual screen's right edge grows to the left", {1200, 300, 1260, 600},
+      {"narrow near the virtual screen's right edge grows to the left",
+       {1200, 300, 1260, 600},
        AreaRect{1072, 300, 1260, 600}},
   };
   for (const ReleaseCase& c : cases) EXPECT_EQ(c.accepted, AcceptSelection(c.dragged, kTwoMonitors)) << c.what;

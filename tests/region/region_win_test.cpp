@@ -62,8 +62,9 @@ TEST(FrameWindow, TakesTheSuggestedPlaceOnAScaleChangeUnlessLocked) {
   RECT rc;
   GetWindowRect(frame.m_hWnd, &rc);
   EXPECT_EQ((std::vector<LONG>{-700, 100, -250, 400}), (std::vector<LONG>{rc.left, rc.top, rc.right, rc.bottom}));
-  EXPECT_EQ((std::vector<DWORD>{static_cast<DWORD>(-696), 104, 442, 292}),
-            (std::vector<DWORD>{Value(L"start_x"), Value(L"start_y"), Value(L"capture_width"), Value(L"capture_height")}));
+  EXPECT_EQ(
+      (std::vector<DWORD>{static_cast<DWORD>(-696), 104, 442, 292}),
+      (std::vector<DWORD>{Value(L"start_x"), Value(L"start_y"), Value(L"capture_width"), Value(L"capture_height")}));
 
   // During a recording the recorded area cannot change: the frame stays.
   frame.m_bLocked = TRUE;
