@@ -30,6 +30,9 @@ packages=(
   fonts-noto-cjk
   # A compositing manager, so that translucent windows show as such on the virtual display.
   xcompmgr
+  # Two monitors side by side for the several-monitor tests: Xorg with its dummy video
+  # driver; Wine finds the monitors through Xinerama.
+  xserver-xorg-core xserver-xorg-video-dummy libxinerama1 libxinerama1:i386
   locales ffmpeg file procps psmisc python3
   # The fuzz targets: clang and its libFuzzer runtime.
   clang libclang-rt-dev

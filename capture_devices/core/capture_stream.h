@@ -1,6 +1,9 @@
 // What one device does: the formats it offers, and making one frame or one chunk of sound at a
 // time on the streaming thread. The filter and pin around it are shared by every device.
 #pragma once
+// <string> before <dshow.h>, whose strsafe.h renames the printf family <string> uses.
+#include <string>
+
 #include <dshow.h>
 
 #include <memory>
@@ -45,6 +48,10 @@ class CaptureStream {
   virtual bool Begin(const MediaType& format) = 0;
   virtual long Fill(BYTE* data, long capacity, HBITMAP bitmap) = 0;
   virtual void End() = 0;
+
+  // The device's own figures for its stats line (" name=value" each), read after the
+  // streaming thread has ended.
+  virtual std::string StatsFigures() const { return {}; }
 };
 
 // One device of a DLL: how it is registered and how its stream is made.

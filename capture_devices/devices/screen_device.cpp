@@ -1,11 +1,15 @@
 // "screen-capture-recorder": the primary screen, or the area in the capture-area registry
-// values read when the device is opened, with the mouse pointer drawn in.
+// values read when the device is opened (on any monitor), with the mouse pointer drawn in.
+// Everything is in the screen's own pixels, whatever the DPI awareness of the host.
 #include "capture_devices/devices/devices.h"
 
 #include <windows.h>
 
+#include <cstdio>
 #include <cstring>
+#include <string>
 
+#include "capture_devices/devices/screen_dpi.h"
 #include "capture_devices/rules/capture_area.h"
 #include "capture_devices/rules/test_pattern.h"
 
@@ -36,6 +40,23 @@ AreaValues ReadAreaValues() {
   return values;
 }
 
+// What the device takes when it is opened, on the host's thread.
+struct OpenedScreen {
+  CaptureRect area;
+  int32_t screen_width = 0, screen_height = 0;  // the primary screen
+  const char* awareness = "";                   // the opening thread's, while the sizes were read
+};
+
+OpenedScreen OpenScreen() {
+  const ScopedThreadDpiAware aware;
+  OpenedScreen opened;
+  opened.screen_width = GetSystemMetrics(SM_CXSCREEN);
+  opened.screen_height = GetSystemMetrics(SM_CYSCREEN);
+  opened.awareness = ThreadDpiAwarenessName();
+  opened.area = ChooseCaptureRect(ReadAreaValues(), opened.screen_width, opened.screen_height);
+  return opened;
+}
+
 // The pointer's hot spot, looked up once per cursor shape.
 class CursorCache {
  public:
@@ -60,8 +81,7 @@ class CursorCache {
 
 class ScreenStream final : public CaptureStream {
  public:
-  ScreenStream()
-      : m_rcArea(ChooseCaptureRect(ReadAreaValues(), GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN))) {
+  ScreenStream() : m_opened(OpenScreen()), m_rcArea(m_opened.area) {
     for (const GUID* subtype : {&MEDIASUBTYPE_RGB32, &MEDIASUBTYPE_RGB24})
       m_caps.push_back(MakeVideoCaps(*subtype, m_rcArea.width, m_rcArea.height, 400000, kMinInterval, kMaxInterval));
   }
@@ -76,6 +96,9 @@ class ScreenStream final : public CaptureStream {
     const VIDEOINFOHEADER* vih = format.VideoInfo();
     if (!vih) return false;
     m_info.bmiHeader = vih->bmiHeader;
+    // The streaming thread reads the screen, the monitors and the pointer in physical pixels.
+    MakeThreadDpiAware();
+    m_szCaptureAwareness = ThreadDpiAwarenessName();
     m_hScreenDC = GetDC(nullptr);
     m_hMemDC = CreateCompatibleDC(m_hScreenDC);
     return m_hScreenDC && m_hMemDC;
@@ -91,9 +114,17 @@ class ScreenStream final : public CaptureStream {
       if (!m_hOwnBitmap) return 0;
     }
     const HGDIOBJ old = SelectObject(m_hMemDC, bitmap ? bitmap : m_hOwnBitmap);
-    CaptureInto(m_hMemDC);
+    const bool read = CaptureInto(m_hMemDC);
     SelectObject(m_hMemDC, old);
     GdiFlush();
+    if (!read) {
+      // A screen that cannot be read (the secure desktop, a locked workstation, a display
+      // being reconfigured) records black: the sample, reused from an earlier frame, would
+      // otherwise show an older picture.
+      ++m_nUnreadable;
+      std::memset(data, 0, image_bytes);
+      return image_bytes;
+    }
     if (!bitmap) std::memcpy(data, m_pOwnBits, image_bytes);
     return image_bytes;
   }
@@ -107,19 +138,31 @@ class ScreenStream final : public CaptureStream {
     m_hMemDC = m_hScreenDC = nullptr;
   }
 
+  std::string StatsFigures() const override {
+    char figures[256];
+    std::snprintf(
+        figures, sizeof figures, " opened_dpi=%s capture_dpi=%s screen=%ldx%ld area=%ld,%ld,%ldx%ld unreadable=%lld",
+        m_opened.awareness, m_szCaptureAwareness, static_cast<long>(m_opened.screen_width),
+        static_cast<long>(m_opened.screen_height), static_cast<long>(m_rcArea.left), static_cast<long>(m_rcArea.top),
+        static_cast<long>(m_rcArea.width), static_cast<long>(m_rcArea.height), m_nUnreadable);
+    return figures;
+  }
+
  private:
-  void CaptureInto(HDC dc) {
+  // False when the screen could not be read; nothing is then drawn, not even the pointer.
+  bool CaptureInto(HDC dc) {
     // The screen is looked at anew for every frame: after a display change the same area is
-    // captured, black where it is no longer on the screen.
+    // captured, black where it is no longer on any monitor.
     const CaptureRect screen{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
                              GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
     const CaptureRect visible = VisiblePart(m_rcArea, screen);
     if (!(visible == CaptureRect{0, 0, m_rcArea.width, m_rcArea.height}))
       PatBlt(dc, 0, 0, m_rcArea.width, m_rcArea.height, BLACKNESS);
-    if (visible.width > 0)
-      BitBlt(dc, visible.left, visible.top, visible.width, visible.height, m_hScreenDC, m_rcArea.left + visible.left,
-             m_rcArea.top + visible.top, SRCCOPY);
+    if (visible.width > 0 && !BitBlt(dc, visible.left, visible.top, visible.width, visible.height, m_hScreenDC,
+                                     m_rcArea.left + visible.left, m_rcArea.top + visible.top, SRCCOPY))
+      return false;
     DrawPointer(dc);
+    return true;
   }
 
   void DrawPointer(HDC dc) {
@@ -134,7 +177,10 @@ class ScreenStream final : public CaptureStream {
                0, 0, nullptr, DI_NORMAL);
   }
 
+  const OpenedScreen m_opened;
   const CaptureRect m_rcArea;
+  const char* m_szCaptureAwareness = "";  // the streaming thread's
+  long long m_nUnreadable = 0;            // frames made black because the screen could not be read
   std::vector<StreamCaps> m_caps;
   BITMAPINFO m_info{};
   HDC m_hScreenDC = nullptr;

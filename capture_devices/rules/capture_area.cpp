@@ -1,6 +1,7 @@
 #include "capture_devices/rules/capture_area.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace capture {
 namespace {
@@ -11,16 +12,31 @@ int32_t EvenSide(int64_t side) {
   return static_cast<int32_t>(std::max<int64_t>(side, 2));
 }
 
+int64_t FrameBytes(int64_t width, int64_t height) { return width * height * 4; }
+
+// The sides of a frame of at most kMaxFrameBytes, in the proportions of `rect`.
+void FitFrameBytes(CaptureRect& rect) {
+  if (FrameBytes(rect.width, rect.height) <= kMaxFrameBytes) return;
+  const double factor = std::sqrt(static_cast<double>(kMaxFrameBytes) / FrameBytes(rect.width, rect.height));
+  rect.width = EvenSide(static_cast<int64_t>(rect.width * factor));
+  rect.height = EvenSide(static_cast<int64_t>(rect.height * factor));
+  // Rounding may leave it a row too large.
+  while (FrameBytes(rect.width, rect.height) > kMaxFrameBytes) rect.height -= 2;
+}
+
 }  // namespace
 
 CaptureRect ChooseCaptureRect(const AreaValues& values, int32_t screen_width, int32_t screen_height) {
   CaptureRect rect{0, 0, EvenSide(screen_width), EvenSide(screen_height)};
-  if (!values.start_x || !values.start_y || !values.capture_width || !values.capture_height) return rect;
-  const auto width = static_cast<int32_t>(*values.capture_width);
-  const auto height = static_cast<int32_t>(*values.capture_height);
-  if (width <= 0 || height <= 0) return rect;
-  return {static_cast<int32_t>(*values.start_x), static_cast<int32_t>(*values.start_y), EvenSide(width),
-          EvenSide(height)};
+  if (values.start_x && values.start_y && values.capture_width && values.capture_height) {
+    const auto width = static_cast<int32_t>(*values.capture_width);
+    const auto height = static_cast<int32_t>(*values.capture_height);
+    if (width > 0 && height > 0)
+      rect = {static_cast<int32_t>(*values.start_x), static_cast<int32_t>(*values.start_y), EvenSide(width),
+              EvenSide(height)};
+  }
+  FitFrameBytes(rect);
+  return rect;
 }
 
 CaptureRect VisiblePart(const CaptureRect& area, const CaptureRect& screen) {

@@ -22,14 +22,19 @@ struct CaptureRect {
   }
 };
 
-// Largest side we capture: past it one frame would not fit the encoder's input buffer.
+// Largest side we capture.
 constexpr int32_t kMaxCaptureSide = 8192;
+// Largest frame we capture, in bytes of 32-bit pixels (3840 x 2160 fits). The encoder reads
+// the device with a 100 MB real-time buffer, which must hold a few frames, and a 32-bit
+// encoder keeps our four samples and its own copies within 2 GB of address space.
+constexpr int64_t kMaxFrameBytes = int64_t{32} << 20;
 
 // The rectangle to capture. With all four values present it is the stored area (positions are
-// signed 32-bit patterns, so an area may lie partly off the screen); otherwise, or when the
-// stored size is zero or negative, the whole primary screen. Sides are cut to at most
-// kMaxCaptureSide and made even (rounded down, at least 2), because the encoder's 4:2:0
-// pictures need even sizes.
+// signed 32-bit patterns, so an area may lie partly off the screen or on any monitor);
+// otherwise, or when the stored size is zero or negative, the whole primary screen. Sides are
+// cut to at most kMaxCaptureSide and made even (rounded down, at least 2), because the
+// encoder's 4:2:0 pictures need even sizes; a frame larger than kMaxFrameBytes keeps the
+// top-left part of the area, both sides cut by the same factor.
 CaptureRect ChooseCaptureRect(const AreaValues& values, int32_t screen_width, int32_t screen_height);
 
 // The part of `area` that lies on the screen rectangle `screen`, in area coordinates

@@ -1,6 +1,7 @@
 #pragma once
-// A rectangle in screen pixels of the primary display: left and top inclusive, right and
-// bottom exclusive, as RECT has it at the Win32 boundary.
+// A rectangle in screen pixels (origin at the primary display's top-left corner, negative
+// left of it and above it): left and top inclusive, right and bottom exclusive, as RECT has
+// it at the Win32 boundary.
 #include <cstdint>
 
 struct AreaRect {

@@ -62,6 +62,9 @@ bool CFlashingWnd::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT
       {WM_SIZE, &CFlashingWnd::OnSize},
       {WM_MOVE, &CFlashingWnd::OnMove},
       {WM_GETMINMAXINFO, &CFlashingWnd::OnGetMinMaxInfo},
+      {WM_DPICHANGED, &CFlashingWnd::OnDpiChanged},
+      {WM_ENTERSIZEMOVE, &CFlashingWnd::OnEnterSizeMove},
+      {WM_EXITSIZEMOVE, &CFlashingWnd::OnExitSizeMove},
       {WM_CLOSE, &CFlashingWnd::OnClose},
   }};
   return map.Dispatch(this, message, wparam, lparam, result);
@@ -106,6 +109,28 @@ LRESULT CFlashingWnd::OnGetMinMaxInfo(WPARAM wparam, LPARAM lparam) {
   info->ptMinTrackSize.x = std::max<LONG>(info->ptMinTrackSize.x, kFrameMinimumSize);
   info->ptMinTrackSize.y = std::max<LONG>(info->ptMinTrackSize.y, kFrameMinimumSize);
   return 0;
+}
+
+LRESULT CFlashingWnd::OnDpiChanged(WPARAM, LPARAM lparam) {
+  // Dragged by the user onto a monitor of another scale, the frame takes the place the system
+  // suggests, so that it marks as much of the content there as before (the move evens it and
+  // writes the new area). Placed by the program (on an accepted selection), it keeps the
+  // pixels it was given; and while a recording runs the recorded area cannot change.
+  if (!m_bUserMoving || m_bLocked) return 0;
+  const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
+  MoveWindow(m_hWnd, suggested->left, suggested->top, suggested->right - suggested->left,
+             suggested->bottom - suggested->top, TRUE);
+  return 0;
+}
+
+LRESULT CFlashingWnd::OnEnterSizeMove(WPARAM wparam, LPARAM lparam) {
+  m_bUserMoving = true;
+  return Default(WM_ENTERSIZEMOVE, wparam, lparam);
+}
+
+LRESULT CFlashingWnd::OnExitSizeMove(WPARAM wparam, LPARAM lparam) {
+  m_bUserMoving = false;
+  return Default(WM_EXITSIZEMOVE, wparam, lparam);
 }
 
 void CFlashingWnd::UpdateFrame() {

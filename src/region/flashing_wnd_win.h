@@ -35,6 +35,11 @@ class CFlashingWnd : public CSubclassWnd {
   LRESULT OnSize(WPARAM, LPARAM);
   LRESULT OnMove(WPARAM, LPARAM);
   LRESULT OnGetMinMaxInfo(WPARAM, LPARAM);
+  LRESULT OnDpiChanged(WPARAM, LPARAM);
+  LRESULT OnEnterSizeMove(WPARAM, LPARAM);
+  LRESULT OnExitSizeMove(WPARAM, LPARAM);
   LRESULT OnClose(WPARAM, LPARAM) { return 0; }  // the frame stays open
   void FillSolid(HDC dc, const RECT& rc, COLORREF colour);
+
+  bool m_bUserMoving = false;  // the user is dragging the frame's edge
 };

@@ -18,6 +18,13 @@ constexpr BYTE kInputAlpha = 1;
 AreaRect ToArea(const RECT& rc) { return {rc.left, rc.top, rc.right, rc.bottom}; }
 RECT ToRect(const AreaRect& area) { return {area.left, area.top, area.right, area.bottom}; }
 
+// The rectangle around every monitor, which the overlay covers and a selection may take.
+AreaRect VirtualScreen() {
+  const int32_t left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+  const int32_t top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+  return {left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN), top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
+
 // Where the cursor was when the message being handled came about, in screen coordinates:
 // a press is anchored where it happened even when its message is handled late.
 POINT CursorPos() {
@@ -27,12 +34,7 @@ POINT CursorPos() {
 
 }  // namespace
 
-CShiftRegionWindow2::CShiftRegionWindow2() {
-  HDC screen = GetDC(nullptr);
-  m_nScreenWidth = GetDeviceCaps(screen, HORZRES);
-  m_nScreenHeight = GetDeviceCaps(screen, VERTRES);
-  ReleaseDC(nullptr, screen);
-}
+CShiftRegionWindow2::CShiftRegionWindow2() : m_rcScreen(VirtualScreen()) {}
 
 bool CShiftRegionWindow2::CreateOverlayWindow(const wchar_t* class_name, const wchar_t* title, DWORD ex_style,
                                               HBRUSH background) {
@@ -74,12 +76,16 @@ bool CShiftRegionWindow2::CreateRegionWindows(HWND bar) {
 }
 
 void CShiftRegionWindow2::ShowRegionOverlay() {
-  // Shown over the whole primary screen, not maximised: Wine leaves a maximised window's
-  // size and stacking to the X window manager, and a desktop may have none. The shading
-  // window first, so that the input window ends up on top and active.
+  // The monitors as they are now: one may have been added or moved since the start.
+  m_rcScreen = VirtualScreen();
+  if (m_pShadingWnd) m_pShadingWnd->m_rcScreen = m_rcScreen;
+  // Placed over every monitor, not maximised: a maximised window covers one monitor only,
+  // and Wine leaves its size and stacking to the X window manager, which a desktop may not
+  // have. The shading window first, so that the input window ends up on top and active.
   for (HWND window : {m_pShadingWnd ? m_pShadingWnd->m_hWnd : nullptr, m_hWnd}) {
     if (!window) continue;
-    SetWindowPos(window, HWND_TOP, 0, 0, m_nScreenWidth, m_nScreenHeight, SWP_SHOWWINDOW);
+    SetWindowPos(window, HWND_TOP, m_rcScreen.left, m_rcScreen.top, m_rcScreen.Width(), m_rcScreen.Height(),
+                 SWP_SHOWWINDOW);
     UpdateWindow(window);
   }
 }
@@ -120,7 +126,7 @@ LRESULT CShiftRegionWindow2::OnMouseMove(WPARAM wparam, LPARAM lparam) {
     if (m_pShadingWnd) m_pShadingWnd->UpdateSizeLabel(m_rcSelection);
     return 0;
   }
-  const DragStep step = FollowCursor(ToArea(m_rcSelection), pt.x, pt.y, m_nScreenWidth, m_nScreenHeight);
+  const DragStep step = FollowCursor(ToArea(m_rcSelection), pt.x, pt.y, m_rcScreen);
   m_rcSelection = ToRect(step.selection);
   if (step.show && m_pShadingWnd) {
     // The hole first: its repaint would otherwise cover the label just drawn.
@@ -136,7 +142,7 @@ LRESULT CShiftRegionWindow2::OnLButtonUp(WPARAM wparam, LPARAM lparam) {
   if (!m_bDragging) return Default(WM_LBUTTONUP, wparam, lparam);
   m_bDragging = FALSE;
   HideRegionOverlay();
-  const std::optional<AreaRect> accepted = AcceptSelection(ToArea(m_rcSelection), m_nScreenWidth, m_nScreenHeight);
+  const std::optional<AreaRect> accepted = AcceptSelection(ToArea(m_rcSelection), m_rcScreen);
   if (!accepted) {
     BackToFullScreen();
   } else {
@@ -172,8 +178,8 @@ void CShiftRegionWindow2::CutHole(const RECT& selection) {
   ScopedRegion region(CreateRectRgnIndirect(&client));
   if (!region) return;
   if (!IsRectEmpty(&selection)) {
-    // The maximised window's client coordinates are screen coordinates.
-    ScopedRegion hole(CreateRectRgnIndirect(&selection));
+    const RECT inside = ToClient(selection);
+    ScopedRegion hole(CreateRectRgnIndirect(&inside));
     if (!hole || CombineRgn(region.Get(), region.Get(), hole.Get(), RGN_DIFF) == ERROR) return;
   }
   m_hShadingRgn = region.Get();
@@ -186,9 +192,18 @@ void CShiftRegionWindow2::CutHole(const RECT& selection) {
 void CShiftRegionWindow2::UpdateSizeLabel(const RECT& selection) {
   ScopedWindowDC dc(m_hWnd);
   if (!dc) return;
+  // Kept and drawn in client coordinates, so that the label goes below the selection near
+  // the top of the overlay, whichever monitor that is.
+  const RECT inside = ToClient(selection);
   DrawOrEraseLabel(dc.Get(), m_rcLastLabel, false);
-  DrawOrEraseLabel(dc.Get(), selection, true);
-  m_rcLastLabel = selection;
+  DrawOrEraseLabel(dc.Get(), inside, true);
+  m_rcLastLabel = inside;
+}
+
+RECT CShiftRegionWindow2::ToClient(const RECT& selection) const {
+  // The overlay's client area starts at the virtual screen's corner.
+  return {selection.left - m_rcScreen.left, selection.top - m_rcScreen.top, selection.right - m_rcScreen.left,
+          selection.bottom - m_rcScreen.top};
 }
 
 void CShiftRegionWindow2::DrawOrEraseLabel(HDC dc, const RECT& selection, bool draw) {

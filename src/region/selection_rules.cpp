@@ -1,23 +1,23 @@
 #include "region/selection_rules.h"
 
-DragStep FollowCursor(const AreaRect& selection, int32_t x, int32_t y, int32_t screen_width, int32_t screen_height) {
+DragStep FollowCursor(const AreaRect& selection, int32_t x, int32_t y, const AreaRect& screen) {
   DragStep step{selection, false};
   step.selection.right = x;
   step.selection.bottom = y;
   // Left of or above the anchor: kept, but nothing is shown for it.
   if (x < selection.left || y < selection.top) return step;
   // The last column and row of the screen are never part of a selection.
-  if (step.selection.right > screen_width - 1) step.selection.right = screen_width - 1;
-  if (step.selection.bottom > screen_height - 1) step.selection.bottom = screen_height - 1;
+  if (step.selection.right > screen.right - 1) step.selection.right = screen.right - 1;
+  if (step.selection.bottom > screen.bottom - 1) step.selection.bottom = screen.bottom - 1;
   step.show = step.selection != selection;
   return step;
 }
 
 namespace {
 // Grows one side that is too short: towards the far edge, or back when there is no room.
-void GrowSide(int32_t& low, int32_t& high, int32_t screen_size) {
+void GrowSide(int32_t& low, int32_t& high, int32_t screen_end) {
   if (high - low >= kMinimumSelection) return;
-  if (high < screen_size - kMinimumSelection) {
+  if (high < screen_end - kMinimumSelection) {
     high += kMinimumSelection;
   } else {
     low -= kMinimumSelection;
@@ -25,9 +25,9 @@ void GrowSide(int32_t& low, int32_t& high, int32_t screen_size) {
 }
 }  // namespace
 
-std::optional<AreaRect> AcceptSelection(AreaRect selection, int32_t screen_width, int32_t screen_height) {
-  GrowSide(selection.left, selection.right, screen_width);
-  GrowSide(selection.top, selection.bottom, screen_height);
+std::optional<AreaRect> AcceptSelection(AreaRect selection, const AreaRect& screen) {
+  GrowSide(selection.left, selection.right, screen.right);
+  GrowSide(selection.top, selection.bottom, screen.bottom);
   if (selection.IsEmpty() || selection.Width() <= kMinimumSelection || selection.Height() <= kMinimumSelection) {
     return std::nullopt;
   }

@@ -1,6 +1,7 @@
 // Our DirectShow devices as any program sees them: registered with their DLLs' own
 // registration, listed by the system device enumerator, opened by name, their formats, the
-// capture area read when the desktop device is opened, and real graphs run and torn down.
+// capture area read when the desktop device is opened, the desktop's physical pixels in a
+// DPI-unaware host, and real graphs run and torn down.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <dshow.h>
@@ -8,6 +9,9 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -159,6 +163,32 @@ void SetArea(std::initializer_list<std::pair<const wchar_t*, DWORD>> values) {
     RegSetKeyValueW(HKEY_CURRENT_USER, kAreaKey, v.first, REG_DWORD, &v.second, sizeof(DWORD));
 }
 
+std::wstring StatsPath() {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  return std::wstring(temp) + L"quorlin-device-stats.txt";
+}
+
+// The lines the devices wrote to their stats file; the file is removed.
+std::vector<std::string> TakeStats(const std::wstring& path) {
+  std::vector<std::string> lines;
+  {
+    std::ifstream file{std::filesystem::path(path)};
+    for (std::string line; std::getline(file, line);) lines.push_back(line);
+  }
+  DeleteFileW(path.c_str());
+  return lines;
+}
+
+// The thread awareness functions of Windows 10 1607 and later, found at run time.
+using DpiContext = HANDLE;
+const DpiContext kUnaware = reinterpret_cast<DpiContext>(-1);
+const DpiContext kPerMonitorAwareV2 = reinterpret_cast<DpiContext>(-4);
+template <class Function>
+Function User32(const char* name) {
+  return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
+}
+
 }  // namespace
 
 TEST(DeviceList, OurDevicesAreListedByName) {
@@ -240,14 +270,89 @@ TEST(DeviceFormats, DesktopReadsTheCaptureAreaWhenOpened) {
   }
 }
 
+// A host without DPI awareness (the encoder has no manifest) still gets the screen in physical
+// pixels: the device makes the thread that opens it and its own capture thread aware, and
+// gives the opening thread back as it was. An area far off every monitor is recorded (black).
+TEST(DeviceDpi, DesktopCapturesPhysicalPixelsInAnUnawareHost) {
+  const auto set_thread = User32<DpiContext(WINAPI*)(DpiContext)>("SetThreadDpiAwarenessContext");
+  const auto get_thread = User32<DpiContext(WINAPI*)()>("GetThreadDpiAwarenessContext");
+  const auto are_equal = User32<BOOL(WINAPI*)(DpiContext, DpiContext)>("AreDpiAwarenessContextsEqual");
+  ASSERT_TRUE(set_thread && get_thread && are_equal);
+  const DpiContext host = set_thread(kPerMonitorAwareV2);
+  const long width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+  ASSERT_TRUE(set_thread(kUnaware));
+  const std::wstring stats = StatsPath();
+  DeleteFileW(stats.c_str());
+  SetEnvironmentVariableW(L"QUORLIN_DEVICE_STATS", stats.c_str());
+
+  // One opening and 300 ms of capture; the figures of the device's stats line.
+  using Figures = std::map<std::string, std::string>;
+  const auto run = [&](Figures& figures) {
+    {
+      ComPtr<IGraphBuilder> graph;
+      ASSERT_EQ(
+          CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder, graph.ReceiveVoid()),
+          S_OK);
+      ComPtr<IBaseFilter> screen = OpenDevice(CLSID_VideoInputDeviceCategory, L"screen-capture-recorder");
+      ASSERT_TRUE(screen);
+      EXPECT_TRUE(are_equal(get_thread(), kUnaware)) << "the host's thread is given back unaware";
+      ComPtr<IBaseFilter> sink;
+      ComPtr<IEnumPins> pins;
+      ComPtr<IPin> sink_pin;
+      ASSERT_EQ(CoCreateInstance(kNullRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter, sink.ReceiveVoid()),
+                S_OK);
+      ASSERT_EQ(graph->AddFilter(screen.get(), L"screen"), S_OK);
+      ASSERT_EQ(graph->AddFilter(sink.get(), L"sink"), S_OK);
+      ASSERT_EQ(sink->EnumPins(pins.Receive()), S_OK);
+      ASSERT_EQ(pins->Next(1, sink_pin.Receive(), nullptr), S_OK);
+      ASSERT_EQ(graph->ConnectDirect(OutputPin(screen.get()).get(), sink_pin.get(), nullptr), S_OK);
+      ComPtr<IMediaControl> control;
+      ASSERT_EQ(graph->QueryInterface(IID_IMediaControl, control.ReceiveVoid()), S_OK);
+      ASSERT_TRUE(SUCCEEDED(control->Run()));
+      Sleep(300);
+      ASSERT_EQ(control->Stop(), S_OK);
+    }
+    const std::vector<std::string> lines = TakeStats(stats);
+    ASSERT_EQ(lines.size(), 1u);
+    std::istringstream words(lines[0]);
+    for (std::string word; words >> word;)
+      if (word.find('=') != std::string::npos)
+        figures[word.substr(0, word.find('='))] = word.substr(word.find('=') + 1);
+  };
+
+  Figures full;
+  SetArea({});
+  run(full);
+  // Per-monitor v2 where the system has it (Windows 10 1703 on), else system awareness (Wine 8).
+  const std::set<std::string> aware = {"per-monitor-v2", "system"};
+  EXPECT_EQ(aware.count(full["opened_dpi"]), 1u) << full["opened_dpi"];
+  EXPECT_EQ(aware.count(full["capture_dpi"]), 1u) << full["capture_dpi"];
+  const std::string size = std::to_string(width / 2 * 2) + "x" + std::to_string(height / 2 * 2);
+  EXPECT_EQ(full["screen"], std::to_string(width) + "x" + std::to_string(height));
+  EXPECT_EQ(full["area"], "0,0," + size);
+  EXPECT_EQ(full["size"], size);
+  EXPECT_EQ(full["unreadable"], "0");
+  EXPECT_NE(full["delivered"], "0");
+
+  Figures far_off;
+  SetArea({{L"start_x", 2000000000},
+           {L"start_y", static_cast<DWORD>(-2000000000)},
+           {L"capture_height", 192},
+           {L"capture_width", 292}});
+  run(far_off);
+  EXPECT_EQ(far_off["area"], "2000000000,-2000000000,292x192");
+  EXPECT_NE(far_off["delivered"], "0");
+  SetArea({});
+  SetEnvironmentVariableW(L"QUORLIN_DEVICE_STATS", nullptr);
+  set_thread(host);
+}
+
 // Fifty times: the desktop and the system sound created, connected to null renderers, run,
 // stopped, taken out of the graph and released. Every run delivers, and nothing is left behind.
 // (Wine's device enumerator and filter graph keep a few handles for every use of their own, so
 // the devices are found by name once and the one graph is reused.)
 TEST(DeviceStreaming, FiftyRunsDeliverAndLeaveNothingBehind) {
-  wchar_t temp[MAX_PATH];
-  GetTempPathW(MAX_PATH, temp);
-  const std::wstring stats = std::wstring(temp) + L"quorlin-device-stats.txt";
+  const std::wstring stats = StatsPath();
   DeleteFileW(stats.c_str());
   SetEnvironmentVariableW(L"QUORLIN_DEVICE_STATS", stats.c_str());
   SetArea({{L"start_x", 0}, {L"start_y", 0}, {L"capture_height", 240}, {L"capture_width", 320}});
@@ -304,12 +409,9 @@ TEST(DeviceStreaming, FiftyRunsDeliverAndLeaveNothingBehind) {
   SetEnvironmentVariableW(L"QUORLIN_DEVICE_STATS", nullptr);
 
   // One line per device and run, each with frames or sound chunks delivered.
-  std::ifstream lines{std::filesystem::path(stats)};
-  int runs = 0, delivering = 0;
-  for (std::string line; std::getline(lines, line); ++runs)
-    if (line.find("delivered=0 ") == std::string::npos) ++delivering;
-  EXPECT_EQ(runs, 100);
-  EXPECT_EQ(delivering, 100);
-  lines.close();
-  DeleteFileW(stats.c_str());
+  const std::vector<std::string> lines = TakeStats(stats);
+  EXPECT_EQ(lines.size(), 100u);
+  EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                          [](const std::string& line) { return line.find("delivered=0 ") == std::string::npos; }),
+            100);
 }

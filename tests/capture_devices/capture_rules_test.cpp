@@ -30,9 +30,18 @@ TEST(CaptureArea, ChosenFromTheRegistryValuesOrTheScreen) {
       {"negative height: the screen", {104, 54, 192, Bits(-2)}, {0, 0, 1280, 800}},
       {"absurd sizes are cut", {0, 0, 100000, 3}, {0, 0, kMaxCaptureSide, 2}},
       {"one pixel becomes two", {5, 5, 1, 1}, {5, 5, 2, 2}},
+      {"on a second monitor right of the primary", {1284, 4, 292, 192}, {1284, 4, 292, 192}},
+      {"a 4K area fits the frame bytes", {Bits(-3840), 0, 3840, 2160}, {-3840, 0, 3840, 2160}},
+      {"an 8K area is cut by bytes, keeping its proportions", {0, 0, 7680, 4320}, {0, 0, 3860, 2172}},
+      {"the largest sides are cut by bytes too", {0, 0, 8192, 8192}, {0, 0, 2896, 2896}},
   };
   for (const Case& c : cases) EXPECT_EQ(ChooseCaptureRect(c.values, 1280, 800), c.expected) << c.what;
   EXPECT_EQ(ChooseCaptureRect({}, 1367, 769), (CaptureRect{0, 0, 1366, 768})) << "odd screen";
+  EXPECT_EQ(ChooseCaptureRect({}, 7680, 4320), (CaptureRect{0, 0, 3860, 2172})) << "an 8K screen";
+  for (const Case& c : cases) {
+    const CaptureRect r = ChooseCaptureRect(c.values, 1280, 800);
+    EXPECT_LE(int64_t{r.width} * r.height * 4, kMaxFrameBytes) << c.what;
+  }
 }
 
 TEST(CaptureArea, VisiblePartOfAnAreaOffTheScreen) {

@@ -73,7 +73,9 @@ e2e_until() {
   return 1
 }
 
-e2e_listing_has() { e2e_windows | grep -q -- "$1"; }
+# The whole listing is read: grep -q would stop at the first match and, under pipefail, fail the
+# check when wininspect is still writing.
+e2e_listing_has() { e2e_windows | grep -- "$1" >/dev/null; }
 
 # e2e_wait_for PATTERN [SECONDS]: waits until a line of the window listing matches.
 e2e_wait_for() {
@@ -219,4 +221,20 @@ e2e_process_gone() { ! kill -0 "$1" 2>/dev/null; }
 # e2e_wait_exit PID SECONDS: true when the process ends in time.
 e2e_wait_exit() {
   e2e_until "$2" e2e_process_gone "$1"
+}
+
+# The four capture-area values as "x y width height" (signed), "none" when none is there, or
+# "partial ..." when some are.
+e2e_area_values() {
+  e2e_system_tool reg.exe query 'HKCU\Software\screen-capture-recorder' 2>/dev/null | tr -d '\r' | python3 -c '
+import sys
+values = {}
+for line in sys.stdin:
+    parts = line.split()
+    if len(parts) == 3 and parts[1] == "REG_DWORD":
+        v = int(parts[2], 16)
+        values[parts[0]] = v - (1 << 32) if v >= 1 << 31 else v
+names = ["start_x", "start_y", "capture_width", "capture_height"]
+print(" ".join(str(values[n]) for n in names) if all(n in values for n in names) else
+      "none" if not any(n in values for n in names) else "partial %s" % values)'
 }

@@ -32,23 +32,9 @@ e2e_wait_for 'title="colour_window" rect=0,0,320,800'
 e2e_start "$e2e_bin/colour_window.exe" 200 150 200 150 $green
 e2e_wait_for 'title="colour_window" rect=200,150,400,300'
 
-# The four values as "x y width height" (signed), or "none" when none is there.
-area_values() {
-  e2e_system_tool reg.exe query "$area_key" 2>/dev/null | tr -d '\r' | python3 -c '
-import sys
-values = {}
-for line in sys.stdin:
-    parts = line.split()
-    if len(parts) == 3 and parts[1] == "REG_DWORD":
-        v = int(parts[2], 16)
-        values[parts[0]] = v - (1 << 32) if v >= 1 << 31 else v
-names = ["start_x", "start_y", "capture_width", "capture_height"]
-print(" ".join(str(values[n]) for n in names) if all(n in values for n in names) else
-      "none" if not any(n in values for n in names) else "partial %s" % values)'
-}
 expect_area() {
   local got
-  got=$(area_values)
+  got=$(e2e_area_values)
   [ "$got" = "$1" ] || fail "capture area values: expected '$1', found '$got' ($2)"
   echo "capture area ($2): $got"
 }

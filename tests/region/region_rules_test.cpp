@@ -14,8 +14,10 @@ void PrintTo(const AreaRect& r, std::ostream* os) {
 
 namespace {
 
-constexpr int32_t kScreenWidth = 1280;
-constexpr int32_t kScreenHeight = 800;
+constexpr AreaRect kScreen{0, 0, 1280, 800};
+// Two monitors: 1280 x 800 (primary) and 1024 x 768 to its left, so the virtual screen starts
+// at a negative x.
+constexpr AreaRect kTwoMonitors{-1024, 0, 1280, 800};
 
 TEST(Selection, DragFollowsTheCursorWithinTheScreensLastColumnAndRow) {
   const AreaRect anchor{400, 300, 400, 300};
@@ -66,9 +68,30 @@ TEST(Selection, ReleaseGrowsRejectsOrEvensTheDrag) {
       {"released far up and left near the far edges", {1270, 790, 10, 10}, std::nullopt},
   };
   for (const ReleaseCase& c : cases) {
-    const std::optional<AreaRect> got = AcceptSelection(c.dragged, kScreenWidth, kScreenHeight);
+    const std::optional<AreaRect> got = AcceptSelection(c.dragged, kScreen);
     EXPECT_EQ(c.accepted, got) << c.what;
   }
+}
+
+TEST(Selection, WorksOnEveryMonitorOfTheVirtualScreen) {
+  const ReleaseCase cases[] = {
+      {"301 x 201 on the left monitor keeps its negative corner",
+       {-900, 100, -599, 301},
+       AreaRect{-900, 100, -600, 300}},
+      {"odd sizes at a negative corner lose their last pixel", {-1001, 11, -700, 212}, AreaRect{-1001, 11, -701, 211}},
+      {"narrow across the monitors' border grows to the right", {-60, 300, 0, 600}, AreaRect{-60, 300, 128, 600}},
+      {"narrow near the virtual screen's right edge grows to the left",
+       {1200, 300, 1260, 600},
+       AreaRect{1072, 300, 1260, 600}},
+  };
+  for (const ReleaseCase& c : cases) EXPECT_EQ(c.accepted, AcceptSelection(c.dragged, kTwoMonitors)) << c.what;
+
+  // The cursor is followed past the primary monitor and stopped only at the virtual screen's
+  // last column and row.
+  const AreaRect anchor{-900, 100, -900, 100};
+  EXPECT_EQ((AreaRect{-900, 100, -500, 400}), FollowCursor(anchor, -500, 400, kTwoMonitors).selection);
+  EXPECT_EQ((AreaRect{-900, 100, 1279, 799}), FollowCursor(anchor, 3000, 2000, kTwoMonitors).selection);
+  EXPECT_FALSE(FollowCursor(anchor, -950, 400, kTwoMonitors).show) << "left of the anchor";
 }
 
 TEST(SizeLabel, TextAndPlace) {

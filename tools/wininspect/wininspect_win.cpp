@@ -15,6 +15,8 @@
 // (unaware, system, per-monitor, per-monitor-v2).
 // wininspect resources PID: prints what the process holds, for leak checks over many runs:
 //   handles=<n> threads=<n>
+// wininspect monitors: prints the display monitors as the system reports them, one a line:
+//   monitor <l>,<t>,<r>,<b> primary=<0|1>
 #include <windows.h>
 #include <tlhelp32.h>
 #include <winternl.h>
@@ -223,6 +225,16 @@ int PrintDpiAwareness(const std::wstring& title) {
   return 0;
 }
 
+BOOL CALLBACK PrintMonitor(HMONITOR monitor, HDC, RECT*, LPARAM) {
+  MONITORINFO info = {};
+  info.cbSize = sizeof info;
+  if (!GetMonitorInfoW(monitor, &info)) return TRUE;
+  const RECT& rc = info.rcMonitor;
+  std::printf("monitor %ld,%ld,%ld,%ld primary=%d\n", rc.left, rc.top, rc.right, rc.bottom,
+              (info.dwFlags & MONITORINFOF_PRIMARY) ? 1 : 0);
+  return TRUE;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -232,6 +244,10 @@ int wmain(int argc, wchar_t** argv) {
   if (argc == 4 && std::wstring(argv[1]) == L"dpichange") return SendDpiChange(argv[2], wcstoul(argv[3], nullptr, 10));
   if (argc == 3 && std::wstring(argv[1]) == L"awareness") return PrintDpiAwareness(argv[2]);
   if (argc == 3 && std::wstring(argv[1]) == L"resources") return PrintResources(wcstoul(argv[2], nullptr, 10));
+  if (argc == 2 && std::wstring(argv[1]) == L"monitors") {
+    EnumDisplayMonitors(nullptr, nullptr, PrintMonitor, 0);
+    return 0;
+  }
   EnumWindows(PrintWindow, 0);
   std::fflush(stdout);
   return 0;
