@@ -39,6 +39,9 @@ packages=(
   # The camera preview's video renderer runs on Wine's Direct3D, which needs OpenGL of the
   # program's bitness.
   libgl1 libglx-mesa0 libgl1-mesa-dri libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386
+  # System sound: a private PulseAudio server with a null sink is the tests' loudspeaker (pactl
+  # switches and unloads sinks); Wine's winepulse driver, part of libwine, plays into it.
+  pulseaudio pulseaudio-utils libpulse0:i386
 )
 # npm fetches the encoder below; Debian's npm brings Node.js with it.
 command -v npm >/dev/null || packages+=(npm)

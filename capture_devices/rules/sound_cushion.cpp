@@ -1,0 +1,46 @@
+#include "capture_devices/rules/sound_cushion.h"
+
+#include <algorithm>
+
+namespace capture {
+namespace {
+constexpr double kSlack = kSampleRate * 2 / 1000.0;  // the band around the target left alone
+constexpr double kSmoothing = 25;                    // chunks (half a second of 20 ms chunks)
+}  // namespace
+
+size_t SoundCushion::Take(PcmConverter& source, int16_t* stereo, size_t frames) {
+  size_t queued = source.Queued();
+  if (!playing_) {
+    if (queued < frames + kTarget) {  // filling the cushion: silence until it is full
+      std::fill(stereo, stereo + frames * kChannels, int16_t{0});
+      return 0;
+    }
+    playing_ = true;
+    level_ = static_cast<double>(queued - frames);
+  }
+  if (queued > frames + kCap) {  // a burst after a stall: back to the target at once
+    dropped_ += static_cast<int64_t>(queued - frames - kTarget);
+    source.Discard(queued - frames - kTarget);
+    queued = frames + kTarget;
+    level_ = kTarget;
+  }
+  if (queued < frames) {  // the packets stopped: the rest, then silence
+    playing_ = false;
+    return source.Take(stereo, frames);
+  }
+  if (level_ > kTarget + kSlack) {
+    source.Take(stereo, frames);
+    source.Discard(1);
+    ++dropped_;
+  } else if (level_ < kTarget - kSlack && frames > 1) {
+    source.Take(stereo, frames - 1);
+    std::copy_n(stereo + (frames - 2) * kChannels, kChannels, stereo + (frames - 1) * kChannels);
+    ++repeated_;
+  } else {
+    source.Take(stereo, frames);
+  }
+  level_ += (static_cast<double>(source.Queued()) - level_) / kSmoothing;
+  return frames;
+}
+
+}  // namespace capture
