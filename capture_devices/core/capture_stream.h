@@ -34,6 +34,9 @@ class CaptureStream {
   // The format a caller chose (IAMStreamConfig::SetFormat) or the connection settled on.
   virtual void FormatChosen(const MediaType& /*format*/) {}
 
+  // For a sound device: how long before its chunk is due the sound in a chunk was heard.
+  virtual REFERENCE_TIME SoundDelay() const { return 0; }
+
   // True for a video device that draws with GDI: its samples are then DIB sections when the
   // downstream agrees, and Fill gets the bitmap to draw into.
   virtual bool DrawsIntoBitmaps() const { return false; }

@@ -1,10 +1,11 @@
-// "virtual-audio-capturer": what the system plays, through loopback capture of the default
-// output device where the platform offers it, and silence otherwise, so that a recording
-// always has a sound track of the right length.
+// "virtual-audio-capturer": what the system plays, captured from the default output device,
+// and silence while there is nothing to capture, so that a recording always has a sound track
+// of the right length.
 #include "capture_devices/devices/devices.h"
 #include "capture_devices/devices/loopback.h"
 #include "capture_devices/devices/sound_stream.h"
 #include "capture_devices/rules/pcm.h"
+#include "capture_devices/rules/sound_cushion.h"
 
 namespace capture {
 namespace {
@@ -12,7 +13,7 @@ namespace {
 class SystemSoundStream final : public SoundStream {
  public:
   bool Begin(const MediaType&) override {
-    m_loopback.Open();  // without it: silence
+    m_loopback.Start();  // without a device: silence until one can be opened
     return true;
   }
   long Fill(BYTE* data, long capacity, HBITMAP) override {
@@ -20,7 +21,10 @@ class SystemSoundStream final : public SoundStream {
     m_loopback.Read(reinterpret_cast<int16_t*>(data), frames);
     return static_cast<long>(frames * kBytesPerFrame);
   }
-  void End() override { m_loopback.Close(); }
+  // What a chunk holds was heard about the cushion plus half a device packet before the chunk
+  // is due.
+  REFERENCE_TIME SoundDelay() const override { return SoundCushion::kTarget * 10000000LL / kSampleRate + 50000; }
+  void End() override { m_loopback.Stop(); }
 
  private:
   Loopback m_loopback;
