@@ -36,6 +36,9 @@ class CaptureStream {
 
   // For a sound device: how long before its chunk is due the sound in a chunk was heard.
   virtual REFERENCE_TIME SoundDelay() const { return 0; }
+  // For a sound device, before each Fill: how long after its due time the chunk is made (a
+  // streaming thread that was held up makes the chunks it owes one after the other).
+  virtual void ChunkLateBy(REFERENCE_TIME /*late*/) {}
 
   // True for a video device that draws with GDI: its samples are then DIB sections when the
   // downstream agrees, and Fill gets the bitmap to draw into.

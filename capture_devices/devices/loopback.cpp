@@ -24,7 +24,7 @@ const GUID kPcmSubtype = {0x00000001, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xaa, 0
 const PROPERTYKEY kFriendlyName = {{0xa45c254e, 0xdf1c, 0x4efd, {0x80, 0x20, 0x67, 0xd1, 0x46, 0xa8, 0x50, 0xe0}}, 14};
 
 constexpr ULONGLONG kCheckInterval = 1000;  // ms between looks at the default output
-constexpr ULONGLONG kRetryInterval = 250;   // ms before reopening after a failed read
+constexpr ULONGLONG kRetryInterval = 250;   // ms between attempts to open while nothing is open
 
 std::wstring IdOf(IMMDevice* device) {
   LPWSTR id = nullptr;
@@ -214,7 +214,7 @@ void Loopback::Start() {
   m_p->next_look = GetTickCount64() + kCheckInterval;
 }
 
-void Loopback::Read(int16_t* stereo, size_t frames) {
+void Loopback::Read(int16_t* stereo, size_t frames, size_t late_frames) {
   State* s = m_p.get();
   if (!s || !s->enumerator) {
     std::fill(stereo, stereo + frames * kChannels, int16_t{0});
@@ -223,8 +223,8 @@ void Loopback::Read(int16_t* stereo, size_t frames) {
   const ULONGLONG now = GetTickCount64();
   const bool told = s->changes && s->changes->Take();
   if (told || now >= s->next_look) {
-    s->next_look = now + kCheckInterval;
     if (!s->endpoint || s->DefaultOutputId() != s->endpoint->output_id) s->Open();
+    s->next_look = now + (s->endpoint ? kCheckInterval : kRetryInterval);
   }
   if (s->endpoint && !s->endpoint->Drain()) {
     // Lost (unplugged, its format changed, the sound server went away): closed now, opened
@@ -233,7 +233,7 @@ void Loopback::Read(int16_t* stereo, size_t frames) {
     s->next_look = now + kRetryInterval;
   }
   if (s->endpoint)
-    s->cushion.Take(*s->endpoint->converter, stereo, frames);
+    s->cushion.Take(*s->endpoint->converter, stereo, frames, late_frames);
   else
     std::fill(stereo, stereo + frames * kChannels, int16_t{0});
 }

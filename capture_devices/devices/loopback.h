@@ -21,8 +21,9 @@ class Loopback {
 
   // Call on a thread with COM initialised; Read and Stop on the same thread.
   void Start();
-  // Takes the next `frames` frames of what was played; silence where nothing was.
-  void Read(int16_t* stereo, size_t frames);
+  // Takes the next `frames` frames of what was played, for a chunk made `late_frames` after
+  // its due time; silence where nothing was.
+  void Read(int16_t* stereo, size_t frames, size_t late_frames);
   void Stop();
 
  private:

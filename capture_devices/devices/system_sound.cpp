@@ -18,16 +18,20 @@ class SystemSoundStream final : public SoundStream {
   }
   long Fill(BYTE* data, long capacity, HBITMAP) override {
     const size_t frames = static_cast<size_t>(capacity) / kBytesPerFrame;
-    m_loopback.Read(reinterpret_cast<int16_t*>(data), frames);
+    m_loopback.Read(reinterpret_cast<int16_t*>(data), frames, m_nLateFrames);
     return static_cast<long>(frames * kBytesPerFrame);
   }
   // What a chunk holds was heard about the cushion plus half a device packet before the chunk
   // is due.
   REFERENCE_TIME SoundDelay() const override { return SoundCushion::kTarget * 10000000LL / kSampleRate + 50000; }
+  void ChunkLateBy(REFERENCE_TIME late) override {
+    m_nLateFrames = late > 0 ? static_cast<size_t>(late * kSampleRate / 10000000) : 0;
+  }
   void End() override { m_loopback.Stop(); }
 
  private:
   Loopback m_loopback;
+  size_t m_nLateFrames = 0;
 };
 
 }  // namespace

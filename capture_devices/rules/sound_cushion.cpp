@@ -8,8 +8,9 @@ constexpr double kSlack = kSampleRate * 2 / 1000.0;  // the band around the targ
 constexpr double kSmoothing = 25;                    // chunks (half a second of 20 ms chunks)
 }  // namespace
 
-size_t SoundCushion::Take(PcmConverter& source, int16_t* stereo, size_t frames) {
-  size_t queued = source.Queued();
+size_t SoundCushion::Take(PcmConverter& source, int16_t* stereo, size_t frames, size_t late) {
+  const auto on_time = [&] { return source.Queued() > late ? source.Queued() - late : 0; };
+  size_t queued = on_time();
   if (!playing_) {
     if (queued < frames + kTarget) {  // filling the cushion: silence until it is full
       std::fill(stereo, stereo + frames * kChannels, int16_t{0});
@@ -21,10 +22,9 @@ size_t SoundCushion::Take(PcmConverter& source, int16_t* stereo, size_t frames) 
   if (queued > frames + kCap) {  // a burst after a stall: back to the target at once
     dropped_ += static_cast<int64_t>(queued - frames - kTarget);
     source.Discard(queued - frames - kTarget);
-    queued = frames + kTarget;
     level_ = kTarget;
   }
-  if (queued < frames) {  // the packets stopped: the rest, then silence
+  if (source.Queued() < frames) {  // the packets stopped: the rest, then silence
     playing_ = false;
     return source.Take(stereo, frames);
   }
@@ -39,7 +39,8 @@ size_t SoundCushion::Take(PcmConverter& source, int16_t* stereo, size_t frames) 
   } else {
     source.Take(stereo, frames);
   }
-  level_ += (static_cast<double>(source.Queued()) - level_) / kSmoothing;
+  // Measured as if this chunk had been taken on time.
+  level_ += (static_cast<double>(on_time()) - level_) / kSmoothing;
   return frames;
 }
 

@@ -19,8 +19,10 @@ class SoundCushion {
   static constexpr size_t kTarget = kSampleRate * 30 / 1000;  // frames held between chunks
   static constexpr size_t kCap = kSampleRate * 100 / 1000;    // more than this after a burst is dropped
 
-  // Fills `frames` frames from what `source` has queued; returns how many came from played sound.
-  size_t Take(PcmConverter& source, int16_t* stereo, size_t frames);
+  // Fills `frames` frames from what `source` has queued, for a chunk taken `late` frames after
+  // it was due (what came meanwhile belongs to the chunks due next, not to the cushion);
+  // returns how many came from played sound.
+  size_t Take(PcmConverter& source, int16_t* stereo, size_t frames, size_t late = 0);
 
   // Single frames left out or played twice to hold the target, and frames dropped at the cap.
   int64_t dropped() const { return dropped_; }

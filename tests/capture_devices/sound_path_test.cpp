@@ -89,18 +89,23 @@ TEST(SoundPath, ThirtyMinutesOfADriftingJitteryDeviceStayWholeAndOnTime) {
     double first_minute = 0, last_minute = 0, worst = 0;
     constexpr int kTakes = 30 * 60 * 50;
     bool started = false;
+    double held_until = 0;
     for (int n = 0; n < kTakes; ++n) {
-      // The recording's streaming thread wakes up to 3 ms late.
-      const double now = (n + 1) * 0.020 + std::uniform_real_distribution<double>(0, 0.003)(wakeups);
+      // The recording's streaming thread wakes up to 3 ms late, and every five minutes it is
+      // held up for 300 ms, after which it makes the chunks it owes one after the other.
+      const double due = (n + 1) * 0.020;
+      if (n % 15000 == 7500) held_until = due + 0.300;
+      const double now = std::max(held_until, due + std::uniform_real_distribution<double>(0, 0.003)(wakeups));
       pushed += static_cast<int64_t>(device.PushUntil(now, converter));
-      const size_t played = cushion.Take(converter, chunk.data(), kChunk);
+      const auto late = static_cast<size_t>((now - due) * kSampleRate);
+      const size_t played = cushion.Take(converter, chunk.data(), kChunk, late);
       if (!started && played == 0) continue;
       ASSERT_EQ(played, kChunk) << "a gap inside the sound at " << now << " s";
       if (!started) run = 0;  // the silence before the sound began
       started = true;
       longest_quiet = std::max(longest_quiet, LongestQuietRun(chunk.data(), kChunk, run));
-      // How long ago the device played the last frame this chunk holds.
-      const double offset = now - device.PlayedAt(pushed - static_cast<int64_t>(converter.Queued()) - 1);
+      // How long before the chunk's due time the device played the last frame it holds.
+      const double offset = due - device.PlayedAt(pushed - static_cast<int64_t>(converter.Queued()) - 1);
       if (now > 5) worst = std::max(worst, offset);
       if (now > 5 && now <= 65) first_minute += offset / (50 * 60);
       if (n >= kTakes - 50 * 60) last_minute += offset / (50 * 60);
@@ -109,8 +114,10 @@ TEST(SoundPath, ThirtyMinutesOfADriftingJitteryDeviceStayWholeAndOnTime) {
     EXPECT_LT(worst, 0.100) << "never more than the cushion's cap behind";
     EXPECT_NEAR(first_minute, 0.030 + 0.010, 0.010) << "the cushion's 30 ms and the packets' own delay";
     EXPECT_NEAR(last_minute, first_minute, 0.003) << "no drift over 30 minutes";
-    // The cushion made up for the clocks: 200 ppm of 30 minutes is about 17,000 frames.
-    EXPECT_NEAR(static_cast<double>(ppm > 0 ? cushion.dropped() : cushion.repeated()), 17280, 500);
+    // The cushion made up for the clocks, 200 ppm of 30 minutes (17,280 frames), give or take
+    // how full it was when the sound began (up to 30 ms); nothing was dropped for the held-up
+    // thread.
+    EXPECT_NEAR(static_cast<double>(cushion.dropped() - cushion.repeated()), ppm > 0 ? 17280 : -17280, 1500);
   }
 }
 
