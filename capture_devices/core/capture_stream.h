@@ -34,8 +34,6 @@ class CaptureStream {
   // The format a caller chose (IAMStreamConfig::SetFormat) or the connection settled on.
   virtual void FormatChosen(const MediaType& /*format*/) {}
 
-  // For a sound device: how long before its chunk is due the sound in a chunk was heard.
-  virtual REFERENCE_TIME SoundDelay() const { return 0; }
   // For a sound device, before each Fill: how long after its due time the chunk is made (a
   // streaming thread that was held up makes the chunks it owes one after the other).
   virtual void ChunkLateBy(REFERENCE_TIME /*late*/) {}

@@ -422,10 +422,11 @@ void COutputPin::RunSession(REFERENCE_TIME interval) {
   };
   const bool video = m_stream.IsVideo();
   FrameSchedule schedule(interval);
-  // Sound: chunk n holds the 20 ms that end at its due time, so the first is due one chunk in;
-  // its time is when that sound was heard.
+  // Sound: chunk n holds the 20 ms that end at its due time, so the first is due one chunk in.
+  // (The system sound comes from a cushion about 30 ms behind; the encoder stamps a frame when
+  // it receives it, after the screen was read, so the two stay nearer each other unmoved.)
   const REFERENCE_TIME first_due = video ? 0 : interval;
-  const REFERENCE_TIME sound_base = stream_time() - m_stream.SoundDelay();
+  const REFERENCE_TIME sound_base = stream_time();
   std::vector<BYTE> unsent;  // a sound chunk without a sample to carry it
   bool first = true;
 

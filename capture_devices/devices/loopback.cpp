@@ -25,6 +25,9 @@ const PROPERTYKEY kFriendlyName = {{0xa45c254e, 0xdf1c, 0x4efd, {0x80, 0x20, 0x6
 
 constexpr ULONGLONG kCheckInterval = 1000;  // ms between looks at the default output
 constexpr ULONGLONG kRetryInterval = 250;   // ms between attempts to open while nothing is open
+// A monitor hears silence as well, in packets as steady as the output's; none for this long
+// means its stream was cut off (PulseAudio moving it to another output, say).
+constexpr ULONGLONG kMonitorSilence = 500;  // ms
 
 std::wstring IdOf(IMMDevice* device) {
   LPWSTR id = nullptr;
@@ -108,6 +111,8 @@ class DeviceChanges final : public IMMNotificationClient {
 // One opened capture client and the conversion of its format.
 struct Endpoint {
   std::wstring output_id;  // the default output it captures
+  bool monitor = false;    // a monitor input, not a loopback of the output
+  ULONGLONG last_packet = 0;  // GetTickCount64 time of the last packet, 0 before the first
   ComPtr<IAudioClient> client;
   ComPtr<IAudioCaptureClient> capture;
   std::unique_ptr<PcmConverter> converter;
@@ -132,7 +137,8 @@ struct Endpoint {
     // Formats we cannot convert leave this endpoint unused: the recording gets silence.
     const bool usable = ((is_float && mix->wBitsPerSample == 32) || (is_pcm && mix->wBitsPerSample == 16)) &&
                         mix->nChannels > 0 && mix->nSamplesPerSec > 0;
-    bool ok = usable && SUCCEEDED(client->Initialize(AUDCLNT_SHAREMODE_SHARED, flags, 10000000, 0, mix, nullptr));
+    // 200 ms of room: Read comes every 20 ms, and a streaming thread held up longer loses sound anyway.
+    bool ok = usable && SUCCEEDED(client->Initialize(AUDCLNT_SHAREMODE_SHARED, flags, 2000000, 0, mix, nullptr));
     if (ok) {
       converter = std::make_unique<PcmConverter>(static_cast<int>(mix->nSamplesPerSec), mix->nChannels, is_float,
                                                  extensible ? extensible->dwChannelMask : 0);
@@ -145,12 +151,15 @@ struct Endpoint {
     return ok;
   }
 
-  // Converts every packet that has come; false when the device failed (lost, format changed).
+  // Converts every packet that has come; false when the device failed (lost, format changed,
+  // a monitor that went quiet).
   bool Drain() {
     for (;;) {
       UINT32 packet = 0;
       if (FAILED(capture->GetNextPacketSize(&packet))) return false;
-      if (packet == 0) return true;
+      // A monitor's first packet may take a while; after it, they keep coming.
+      if (packet == 0) return !monitor || last_packet == 0 || GetTickCount64() - last_packet < kMonitorSilence;
+      last_packet = GetTickCount64();
       BYTE* data = nullptr;
       UINT32 count = 0;
       DWORD flags = 0;
@@ -193,6 +202,7 @@ struct Loopback::State {
       ComPtr<IMMDevice> monitor = FindMonitorOf(enumerator.get(), output.get());
       opened = std::make_unique<Endpoint>();
       if (!monitor || !opened->Open(monitor.get(), 0)) return;
+      opened->monitor = true;
     }
     opened->output_id = IdOf(output.get());
     endpoint = std::move(opened);
@@ -227,10 +237,10 @@ void Loopback::Read(int16_t* stereo, size_t frames, size_t late_frames) {
     s->next_look = now + (s->endpoint ? kCheckInterval : kRetryInterval);
   }
   if (s->endpoint && !s->endpoint->Drain()) {
-    // Lost (unplugged, its format changed, the sound server went away): closed now, opened
-    // again soon; the cushion plays out and silence fills the gap.
-    s->endpoint.reset();
-    s->next_look = now + kRetryInterval;
+    // Lost (unplugged, its format changed, the sound server went away): opened again at once,
+    // else soon; the cushion plays out and silence fills the gap.
+    s->Open();
+    s->next_look = now + (s->endpoint ? kCheckInterval : kRetryInterval);
   }
   if (s->endpoint)
     s->cushion.Take(*s->endpoint->converter, stereo, frames, late_frames);

@@ -5,7 +5,6 @@
 #include "capture_devices/devices/loopback.h"
 #include "capture_devices/devices/sound_stream.h"
 #include "capture_devices/rules/pcm.h"
-#include "capture_devices/rules/sound_cushion.h"
 
 namespace capture {
 namespace {
@@ -21,9 +20,6 @@ class SystemSoundStream final : public SoundStream {
     m_loopback.Read(reinterpret_cast<int16_t*>(data), frames, m_nLateFrames);
     return static_cast<long>(frames * kBytesPerFrame);
   }
-  // What a chunk holds was heard about the cushion plus half a device packet before the chunk
-  // is due.
-  REFERENCE_TIME SoundDelay() const override { return SoundCushion::kTarget * 10000000LL / kSampleRate + 50000; }
   void ChunkLateBy(REFERENCE_TIME late) override {
     m_nLateFrames = late > 0 ? static_cast<size_t>(late * kSampleRate / 10000000) : 0;
   }

@@ -16,8 +16,12 @@ size_t SoundCushion::Take(PcmConverter& source, int16_t* stereo, size_t frames, 
       std::fill(stereo, stereo + frames * kChannels, int16_t{0});
       return 0;
     }
+    // Sound begins at the target exactly: what came in a first burst beyond it is left out
+    // before anything is heard, rather than one frame at a time later.
+    source.Discard(queued - frames - kTarget);
+    queued = frames + kTarget;
     playing_ = true;
-    level_ = static_cast<double>(queued - frames);
+    level_ = kTarget;
   }
   if (queued > frames + kCap) {  // a burst after a stall: back to the target at once
     dropped_ += static_cast<int64_t>(queued - frames - kTarget);

@@ -7,13 +7,14 @@
 //       CHANNEL (counted from 0) only
 //   tone_flash pulses SECONDS PERIOD_MS TONE_MS LEFT TOP WIDTH HEIGHT
 //       a black window at that place that turns white while a 1 kHz tone sounds, for TONE_MS
-//       every PERIOD_MS; the window changes when the output's clock says the tone's first
-//       (and last) frame is being played, so picture and sound change at the same instant.
+//       every PERIOD_MS; the window changes when the output's monitor input hears the tone
+//       start (and end), so picture and sound change together whatever the output's delay.
 // Prints "playing" once the sound runs; ends after SECONDS. Exit code 1: no output to play on.
 #include <audioclient.h>
 #include <mmdeviceapi.h>
 #include <mmreg.h>
 #include <windows.h>
+// After windows.h, which it needs.
 #include <mmsystem.h>
 
 #include <algorithm>
@@ -134,11 +135,82 @@ struct Plan {
   }
 };
 
+std::wstring FriendlyNameOf(IMMDevice* device) {
+  ComPtr<IPropertyStore> properties;
+  PROPVARIANT name;
+  PropVariantInit(&name);
+  std::wstring text;
+  if (SUCCEEDED(device->OpenPropertyStore(STGM_READ, properties.Receive())) &&
+      SUCCEEDED(properties->GetValue(kFriendlyName, &name)) && name.vt == VT_LPWSTR)
+    text = name.pwszVal;
+  PropVariantClear(&name);
+  return text;
+}
+
+// Hears what the output really plays, through its monitor input ("Monitor of " + its name
+// under PulseAudio, or Wine's input of the same name as the output), and says when a pulse
+// starts and ends there: the instants the window changes, whatever the output's own delay.
+class MonitorListener {
+ public:
+  bool Open(IMMDeviceEnumerator* enumerator, IMMDevice* output) {
+    const std::wstring name = FriendlyNameOf(output);
+    ComPtr<IMMDeviceCollection> inputs;
+    UINT count = 0;
+    if (FAILED(enumerator->EnumAudioEndpoints(eCapture, DEVICE_STATE_ACTIVE, inputs.Receive())) ||
+        FAILED(inputs->GetCount(&count)))
+      return false;
+    ComPtr<IMMDevice> monitor;
+    for (const std::wstring& wanted : {L"Monitor of " + name, name})
+      for (UINT i = 0; i < count && !monitor; ++i) {
+        ComPtr<IMMDevice> input;
+        if (SUCCEEDED(inputs->Item(i, input.Receive())) && FriendlyNameOf(input.get()) == wanted) monitor = input;
+      }
+    return monitor && SUCCEEDED(monitor->Activate(__uuidof(IAudioClient), CLSCTX_ALL, nullptr, m_client.ReceiveVoid())) &&
+           SUCCEEDED(m_client->GetMixFormat(&m_mix.p)) &&
+           ((m_mix.IsFloat() && m_mix.p->wBitsPerSample == 32) || (!m_mix.IsFloat() && m_mix.p->wBitsPerSample == 16)) &&
+           SUCCEEDED(m_client->Initialize(AUDCLNT_SHAREMODE_SHARED, 0, 5000000, 0, m_mix.p, nullptr)) &&
+           SUCCEEDED(m_client->GetService(__uuidof(IAudioCaptureClient), m_capture.ReceiveVoid())) &&
+           SUCCEEDED(m_client->Start());
+  }
+
+  // Reads what came; true while a pulse sounds (loud from its first frame until 50 ms quiet,
+  // so that a short break in the output does not end it).
+  bool Sounding() {
+    UINT32 packet = 0;
+    while (SUCCEEDED(m_capture->GetNextPacketSize(&packet)) && packet > 0) {
+      BYTE* data = nullptr;
+      UINT32 frames = 0;
+      DWORD flags = 0;
+      if (FAILED(m_capture->GetBuffer(&data, &frames, &flags, nullptr, nullptr))) break;
+      const int channels = m_mix.p->nChannels;
+      for (UINT32 i = 0; i < frames * channels; ++i) {
+        const double v = (flags & AUDCLNT_BUFFERFLAGS_SILENT) ? 0.0
+                         : m_mix.IsFloat() ? reinterpret_cast<const float*>(data)[i]
+                                           : reinterpret_cast<const int16_t*>(data)[i] / 32768.0;
+        if (std::fabs(v) > 0.1) {
+          m_bSounding = true;
+          m_nQuiet = 0;
+        } else if (m_bSounding && ++m_nQuiet > 0.050 * m_mix.p->nSamplesPerSec * channels) {
+          m_bSounding = false;
+        }
+      }
+      m_capture->ReleaseBuffer(frames);
+    }
+    return m_bSounding;
+  }
+
+ private:
+  ComPtr<IAudioClient> m_client;
+  ComPtr<IAudioCaptureClient> m_capture;
+  MixFormat m_mix;
+  bool m_bSounding = false;
+  long m_nQuiet = 0;
+};
+
 int Play(IMMDeviceEnumerator* enumerator, Plan plan, HWND window) {
   ComPtr<IMMDevice> device;
   ComPtr<IAudioClient> client;
   ComPtr<IAudioRenderClient> render;
-  ComPtr<IAudioClock> clock;
   MixFormat mix;
   UINT32 buffer_frames = 0;
   if (FAILED(enumerator->GetDefaultAudioEndpoint(eRender, eConsole, device.Receive())) ||
@@ -146,9 +218,13 @@ int Play(IMMDeviceEnumerator* enumerator, Plan plan, HWND window) {
       FAILED(client->GetMixFormat(&mix.p)) ||
       FAILED(client->Initialize(AUDCLNT_SHAREMODE_SHARED, 0, 5000000, 0, mix.p, nullptr)) ||
       FAILED(client->GetBufferSize(&buffer_frames)) ||
-      FAILED(client->GetService(__uuidof(IAudioRenderClient), render.ReceiveVoid())) ||
-      FAILED(client->GetService(__uuidof(IAudioClock), clock.ReceiveVoid()))) {
+      FAILED(client->GetService(__uuidof(IAudioRenderClient), render.ReceiveVoid()))) {
     std::fprintf(stderr, "tone_flash: no output to play on\n");
+    return 1;
+  }
+  MonitorListener monitor;
+  if (window && !monitor.Open(enumerator, device.get())) {
+    std::fprintf(stderr, "tone_flash: the output has no monitor input to follow\n");
     return 1;
   }
   const bool is_float = mix.IsFloat();
@@ -158,14 +234,21 @@ int Play(IMMDeviceEnumerator* enumerator, Plan plan, HWND window) {
     std::fprintf(stderr, "tone_flash: the output's format is neither float nor 16-bit\n");
     return 1;
   }
-  UINT64 frequency = 1;
-  clock->GetFrequency(&frequency);
   plan.period = std::llround(plan.period_ms * rate / 1000);
   plan.tone = std::llround(plan.tone_ms * rate / 1000);
   plan.first = static_cast<long long>(rate / 2);  // the first pulse half a second in
-  // Kept 200 ms ahead of the output, so that a machine busy with the recording never leaves a
-  // gap in the tone; the window follows the output's clock, not the writing.
-  const UINT32 ahead = std::min<UINT32>(buffer_frames, static_cast<UINT32>(rate * 0.200));
+
+  LARGE_INTEGER counter_frequency, start;
+  QueryPerformanceFrequency(&counter_frequency);
+  QueryPerformanceCounter(&start);
+  const auto seconds = [&] {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart - start.QuadPart) / counter_frequency.QuadPart;
+  };
+  // Kept 100 ms ahead of the output: a busy machine leaves no gap in the tone, and little is
+  // lost when the output changes.
+  const UINT32 ahead = std::min<UINT32>(buffer_frames, static_cast<UINT32>(rate * 0.100));
   long long written = 0;
   const auto fill = [&] {
     UINT32 padding = 0;
@@ -190,26 +273,16 @@ int Play(IMMDeviceEnumerator* enumerator, Plan plan, HWND window) {
   std::printf("playing\n");
   std::fflush(stdout);
 
-  LARGE_INTEGER counter_frequency, start, now;
-  QueryPerformanceFrequency(&counter_frequency);
-  QueryPerformanceCounter(&start);
-  for (;;) {
-    QueryPerformanceCounter(&now);
-    const double elapsed = static_cast<double>(now.QuadPart - start.QuadPart) / counter_frequency.QuadPart;
-    if (elapsed >= plan.seconds) break;
+  while (seconds() < plan.seconds) {
     fill();
     if (window) {
-      // The frame being played now: the clock's position at its time stamp, moved on to now.
-      UINT64 position = 0, at = 0;
-      if (SUCCEEDED(clock->GetPosition(&position, &at))) {
-        const double stamp_now = static_cast<double>(now.QuadPart) * 1e7 / counter_frequency.QuadPart;
-        const auto playing = static_cast<long long>(static_cast<double>(position) * rate / frequency +
-                                                    (stamp_now - static_cast<double>(at)) * rate / 1e7);
-        if (plan.Sounds(playing) != g_bWhite) {
-          g_bWhite = !g_bWhite;
-          InvalidateRect(window, nullptr, TRUE);
-          UpdateWindow(window);
-        }
+      if (monitor.Sounding() != g_bWhite) {
+        g_bWhite = !g_bWhite;
+        InvalidateRect(window, nullptr, TRUE);
+        UpdateWindow(window);
+        // A look for messages: Wine puts what a thread drew on the screen when the thread
+        // waits for messages, else only every 50 ms.
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
       }
       MSG message;
       while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
