@@ -437,8 +437,10 @@ void COutputPin::RunSession(REFERENCE_TIME interval) {
       continue;
     }
     if (WaitForSingleObject(m_hRunEvent, 0) != WAIT_OBJECT_0) break;  // paused
-    if (video) m_nDropped += schedule.SkipLateSlots(watch.Elapsed() - first_due);
-    else m_stream.ChunkLateBy(watch.Elapsed() - first_due - schedule.DueTime());
+    if (video)
+      m_nDropped += schedule.SkipLateSlots(watch.Elapsed() - first_due);
+    else
+      m_stream.ChunkLateBy(watch.Elapsed() - first_due - schedule.DueTime());
 
     ComPtr<IMediaSample> sample;
     BYTE* data = nullptr;

@@ -110,8 +110,8 @@ class DeviceChanges final : public IMMNotificationClient {
 
 // One opened capture client and the conversion of its format.
 struct Endpoint {
-  std::wstring output_id;  // the default output it captures
-  bool monitor = false;    // a monitor input, not a loopback of the output
+  std::wstring output_id;     // the default output it captures
+  bool monitor = false;       // a monitor input, not a loopback of the output
   ULONGLONG last_packet = 0;  // GetTickCount64 time of the last packet, 0 before the first
   ComPtr<IAudioClient> client;
   ComPtr<IAudioCaptureClient> capture;

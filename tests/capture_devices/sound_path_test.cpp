@@ -24,8 +24,10 @@ constexpr size_t kPacket = kSampleRate / 100;  // what the device hands over eve
 class SimulatedDevice {
  public:
   SimulatedDevice(double ppm, unsigned seed) : rate_(kSampleRate * (1 + ppm * 1e-6)), random_(seed) {
-    for (size_t i = 0; i < kPeriod; ++i)
-      tone_[i] =
+    // A packet holds whole periods of the tone, so every packet is the same.
+    static_assert(kPacket % kPeriod == 0, "whole periods");
+    for (size_t i = 0; i < kPacket; ++i)
+      packet_[2 * i] = packet_[2 * i + 1] =
           static_cast<int16_t>(std::lround(16383 * std::sin(6.283185307179586 * static_cast<double>(i) / kPeriod)));
   }
 
@@ -40,9 +42,7 @@ class SimulatedDevice {
         arrival_ = -1;
         continue;
       }
-      int16_t packet[2 * kPacket];
-      for (size_t i = 0; i < kPacket; ++i) packet[2 * i] = packet[2 * i + 1] = tone_[(next_ * kPacket + i) % kPeriod];
-      converter.Push(packet, kPacket);
+      converter.Push(packet_, kPacket);
       pushed += kPacket;
       ++next_;
       arrival_ = -1;
@@ -66,7 +66,7 @@ class SimulatedDevice {
 
   double rate_;
   std::mt19937 random_;
-  int16_t tone_[kPeriod];
+  int16_t packet_[2 * kPacket];
   int64_t next_ = 0;  // the next packet
   double arrival_ = -1, last_arrival_ = 0;
 };

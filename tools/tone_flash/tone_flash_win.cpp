@@ -78,14 +78,15 @@ int List(IMMDeviceEnumerator* enumerator) {
       if (FAILED(all->Item(i, device.Receive()))) continue;
       PROPVARIANT name;
       PropVariantInit(&name);
-      if (SUCCEEDED(device->OpenPropertyStore(STGM_READ, properties.Receive()))) properties->GetValue(kFriendlyName, &name);
+      if (SUCCEEDED(device->OpenPropertyStore(STGM_READ, properties.Receive())))
+        properties->GetValue(kFriendlyName, &name);
       MixFormat mix;
       if (SUCCEEDED(device->Activate(__uuidof(IAudioClient), CLSCTX_ALL, nullptr, client.ReceiveVoid())))
         client->GetMixFormat(&mix.p);
       std::printf("%s %s channels=%d rate=%lu mask=0x%lx id=%s name=%s\n", flow == eRender ? "render" : "capture",
                   IdOf(device.get()) == default_id ? "default" : "-", mix.p ? mix.p->nChannels : 0,
-                  mix.p ? mix.p->nSamplesPerSec : 0UL, mix.p ? mix.Mask() : 0UL, Utf8(IdOf(device.get()).c_str()).c_str(),
-                  name.vt == VT_LPWSTR ? Utf8(name.pwszVal).c_str() : "?");
+                  mix.p ? mix.p->nSamplesPerSec : 0UL, mix.p ? mix.Mask() : 0UL,
+                  Utf8(IdOf(device.get()).c_str()).c_str(), name.vt == VT_LPWSTR ? Utf8(name.pwszVal).c_str() : "?");
       PropVariantClear(&name);
     }
   }
@@ -123,8 +124,8 @@ HWND CreateFlashWindow(int left, int top, int width, int height) {
 
 struct Plan {
   double seconds = 0;
-  int channel = -1;           // -1: every channel
-  double period_ms = 0;      // 0: one steady tone
+  int channel = -1;      // -1: every channel
+  double period_ms = 0;  // 0: one steady tone
   double tone_ms = 0;
   // In frames of the output's rate, once it is known.
   long long period = 0, tone = 0;
@@ -165,9 +166,11 @@ class MonitorListener {
         ComPtr<IMMDevice> input;
         if (SUCCEEDED(inputs->Item(i, input.Receive())) && FriendlyNameOf(input.get()) == wanted) monitor = input;
       }
-    return monitor && SUCCEEDED(monitor->Activate(__uuidof(IAudioClient), CLSCTX_ALL, nullptr, m_client.ReceiveVoid())) &&
+    return monitor &&
+           SUCCEEDED(monitor->Activate(__uuidof(IAudioClient), CLSCTX_ALL, nullptr, m_client.ReceiveVoid())) &&
            SUCCEEDED(m_client->GetMixFormat(&m_mix.p)) &&
-           ((m_mix.IsFloat() && m_mix.p->wBitsPerSample == 32) || (!m_mix.IsFloat() && m_mix.p->wBitsPerSample == 16)) &&
+           ((m_mix.IsFloat() && m_mix.p->wBitsPerSample == 32) ||
+            (!m_mix.IsFloat() && m_mix.p->wBitsPerSample == 16)) &&
            SUCCEEDED(m_client->Initialize(AUDCLNT_SHAREMODE_SHARED, 0, 5000000, 0, m_mix.p, nullptr)) &&
            SUCCEEDED(m_client->GetService(__uuidof(IAudioCaptureClient), m_capture.ReceiveVoid())) &&
            SUCCEEDED(m_client->Start());
@@ -185,8 +188,8 @@ class MonitorListener {
       const int channels = m_mix.p->nChannels;
       for (UINT32 i = 0; i < frames * channels; ++i) {
         const double v = (flags & AUDCLNT_BUFFERFLAGS_SILENT) ? 0.0
-                         : m_mix.IsFloat() ? reinterpret_cast<const float*>(data)[i]
-                                           : reinterpret_cast<const int16_t*>(data)[i] / 32768.0;
+                         : m_mix.IsFloat()                    ? reinterpret_cast<const float*>(data)[i]
+                                                              : reinterpret_cast<const int16_t*>(data)[i] / 32768.0;
         if (std::fabs(v) > 0.1) {
           m_bSounding = true;
           m_nQuiet = 0;
