@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "capture_devices/devices/sound_endpoints.h"
 #include "capture_devices/rules/pcm.h"
 #include "capture_devices/rules/sound_cushion.h"
 #include "platform/com_ptr.h"
@@ -21,53 +22,14 @@ namespace {
 
 const GUID kFloatSubtype = {0x00000003, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
 const GUID kPcmSubtype = {0x00000001, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
-const PROPERTYKEY kFriendlyName = {{0xa45c254e, 0xdf1c, 0x4efd, {0x80, 0x20, 0x67, 0xd1, 0x46, 0xa8, 0x50, 0xe0}}, 14};
 
 constexpr ULONGLONG kCheckInterval = 1000;  // ms between looks at the default output
 constexpr ULONGLONG kRetryInterval = 250;   // ms between attempts to open while nothing is open
 // A monitor hears silence as well, in packets as steady as the output's; none for this long
-// means its stream was cut off (PulseAudio moving it to another output, say).
-constexpr ULONGLONG kMonitorSilence = 500;  // ms
-
-std::wstring IdOf(IMMDevice* device) {
-  LPWSTR id = nullptr;
-  if (!device || FAILED(device->GetId(&id))) return L"";
-  std::wstring text = id;
-  CoTaskMemFree(id);
-  return text;
-}
-
-std::wstring FriendlyNameOf(IMMDevice* device) {
-  ComPtr<IPropertyStore> properties;
-  PROPVARIANT name;
-  PropVariantInit(&name);
-  std::wstring text;
-  if (SUCCEEDED(device->OpenPropertyStore(STGM_READ, properties.Receive())) &&
-      SUCCEEDED(properties->GetValue(kFriendlyName, &name)) && name.vt == VT_LPWSTR)
-    text = name.pwszVal;
-  PropVariantClear(&name);
-  return text;
-}
-
-// The capture endpoint that hears what `output` plays, where the sound system has one:
-// PulseAudio's monitor ("Monitor of " + the output's name), else the input of the same name as
-// the output (Wine's pair of PulseAudio defaults, whose input is the monitor of the default
-// output while no microphone is chosen as PulseAudio's default input).
-ComPtr<IMMDevice> FindMonitorOf(IMMDeviceEnumerator* enumerator, IMMDevice* output) {
-  const std::wstring name = FriendlyNameOf(output);
-  ComPtr<IMMDeviceCollection> inputs;
-  UINT count = 0;
-  if (name.empty() || FAILED(enumerator->EnumAudioEndpoints(eCapture, DEVICE_STATE_ACTIVE, inputs.Receive())) ||
-      FAILED(inputs->GetCount(&count)))
-    return {};
-  for (const std::wstring& wanted : {L"Monitor of " + name, name}) {
-    for (UINT i = 0; i < count; ++i) {
-      ComPtr<IMMDevice> input;
-      if (SUCCEEDED(inputs->Item(i, input.Receive())) && FriendlyNameOf(input.get()) == wanted) return input;
-    }
-  }
-  return {};
-}
+// means its stream was cut off (PulseAudio moving it to another output, say). Its first packet
+// may take longer (a sound server mixing in long blocks while nobody asks for less).
+constexpr ULONGLONG kMonitorSilence = 500;       // ms
+constexpr ULONGLONG kMonitorFirstPacket = 3000;  // ms
 
 // Tells the streaming thread that the default output or a device changed, where the system
 // says so (Windows does; Wine does not for PulseAudio's changes, which the regular look finds).
@@ -110,8 +72,9 @@ class DeviceChanges final : public IMMNotificationClient {
 
 // One opened capture client and the conversion of its format.
 struct Endpoint {
-  std::wstring output_id;     // the default output it captures
-  bool monitor = false;       // a monitor input, not a loopback of the output
+  std::wstring output_id;  // the default output it captures
+  bool monitor = false;    // a monitor input, not a loopback of the output
+  const ULONGLONG opened_at = GetTickCount64();
   ULONGLONG last_packet = 0;  // GetTickCount64 time of the last packet, 0 before the first
   ComPtr<IAudioClient> client;
   ComPtr<IAudioCaptureClient> capture;
@@ -157,8 +120,10 @@ struct Endpoint {
     for (;;) {
       UINT32 packet = 0;
       if (FAILED(capture->GetNextPacketSize(&packet))) return false;
-      // A monitor's first packet may take a while; after it, they keep coming.
-      if (packet == 0) return !monitor || last_packet == 0 || GetTickCount64() - last_packet < kMonitorSilence;
+      if (packet == 0) {
+        const ULONGLONG now = GetTickCount64();
+        return !monitor || (last_packet ? now - last_packet < kMonitorSilence : now - opened_at < kMonitorFirstPacket);
+      }
       last_packet = GetTickCount64();
       BYTE* data = nullptr;
       UINT32 count = 0;

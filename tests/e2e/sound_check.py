@@ -85,17 +85,20 @@ def resumes(media):
 
 
 def picture_onsets(media, x, y):
-    """Times of the frames in which the point turns white."""
+    """Times of the frames in which the point turns white after at least 100 ms of black (a
+    flash that blinks, where the played tone broke up, counts once)."""
     frames = json.loads(subprocess.check_output(
         ["ffprobe", "-v", "error", "-select_streams", "v:0", "-show_entries", "frame=best_effort_timestamp_time",
          "-of", "json", media]))["frames"]
     times = [float(f["best_effort_timestamp_time"]) for f in frames]
     luma = subprocess.check_output(["ffmpeg", "-v", "error", "-i", media, "-map", "0:v:0", "-vsync", "0", "-vf",
                                     "crop=2:2:%d:%d,scale=1:1" % (x, y), "-f", "rawvideo", "-pix_fmt", "gray", "-"])
-    onsets, white = [], True  # a recording that starts white has no onset there
+    onsets, white, black_since = [], True, None  # a recording that starts white has no onset there
     for t, v in zip(times, luma):
-        if v > 128 and not white:
+        if v > 128 and not white and black_since is not None and t - black_since >= 0.1:
             onsets.append(t)
+        if v <= 128 and (white or black_since is None):
+            black_since = t
         white = v > 128
     return onsets
 

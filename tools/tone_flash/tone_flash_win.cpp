@@ -23,6 +23,7 @@
 #include <cwchar>
 #include <string>
 
+#include "capture_devices/devices/sound_endpoints.h"
 #include "platform/com_ptr.h"
 
 using platform::ComPtr;
@@ -30,7 +31,6 @@ using platform::ComPtr;
 namespace {
 
 const GUID kFloatSubtype = {0x00000003, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
-const PROPERTYKEY kFriendlyName = {{0xa45c254e, 0xdf1c, 0x4efd, {0x80, 0x20, 0x67, 0xd1, 0x46, 0xa8, 0x50, 0xe0}}, 14};
 
 struct MixFormat {
   WAVEFORMATEX* p = nullptr;
@@ -53,19 +53,11 @@ std::string Utf8(const wchar_t* text) {
   return out;
 }
 
-std::wstring IdOf(IMMDevice* device) {
-  LPWSTR id = nullptr;
-  if (!device || FAILED(device->GetId(&id))) return L"";
-  std::wstring text = id;
-  CoTaskMemFree(id);
-  return text;
-}
-
 int List(IMMDeviceEnumerator* enumerator) {
   for (const EDataFlow flow : {eRender, eCapture}) {
     ComPtr<IMMDevice> standard;
     enumerator->GetDefaultAudioEndpoint(flow, eConsole, standard.Receive());
-    const std::wstring default_id = IdOf(standard.get());
+    const std::wstring default_id = capture::IdOf(standard.get());
     ComPtr<IMMDeviceCollection> all;
     UINT count = 0;
     if (FAILED(enumerator->EnumAudioEndpoints(flow, DEVICE_STATE_ACTIVE, all.Receive())) ||
@@ -73,21 +65,16 @@ int List(IMMDeviceEnumerator* enumerator) {
       continue;
     for (UINT i = 0; i < count; ++i) {
       ComPtr<IMMDevice> device;
-      ComPtr<IPropertyStore> properties;
       ComPtr<IAudioClient> client;
       if (FAILED(all->Item(i, device.Receive()))) continue;
-      PROPVARIANT name;
-      PropVariantInit(&name);
-      if (SUCCEEDED(device->OpenPropertyStore(STGM_READ, properties.Receive())))
-        properties->GetValue(kFriendlyName, &name);
       MixFormat mix;
       if (SUCCEEDED(device->Activate(__uuidof(IAudioClient), CLSCTX_ALL, nullptr, client.ReceiveVoid())))
         client->GetMixFormat(&mix.p);
       std::printf("%s %s channels=%d rate=%lu mask=0x%lx id=%s name=%s\n", flow == eRender ? "render" : "capture",
-                  IdOf(device.get()) == default_id ? "default" : "-", mix.p ? mix.p->nChannels : 0,
+                  capture::IdOf(device.get()) == default_id ? "default" : "-", mix.p ? mix.p->nChannels : 0,
                   mix.p ? mix.p->nSamplesPerSec : 0UL, mix.p ? mix.Mask() : 0UL,
-                  Utf8(IdOf(device.get()).c_str()).c_str(), name.vt == VT_LPWSTR ? Utf8(name.pwszVal).c_str() : "?");
-      PropVariantClear(&name);
+                  Utf8(capture::IdOf(device.get()).c_str()).c_str(),
+                  Utf8(capture::FriendlyNameOf(device.get()).c_str()).c_str());
     }
   }
   return 0;
@@ -136,36 +123,13 @@ struct Plan {
   }
 };
 
-std::wstring FriendlyNameOf(IMMDevice* device) {
-  ComPtr<IPropertyStore> properties;
-  PROPVARIANT name;
-  PropVariantInit(&name);
-  std::wstring text;
-  if (SUCCEEDED(device->OpenPropertyStore(STGM_READ, properties.Receive())) &&
-      SUCCEEDED(properties->GetValue(kFriendlyName, &name)) && name.vt == VT_LPWSTR)
-    text = name.pwszVal;
-  PropVariantClear(&name);
-  return text;
-}
-
 // Hears what the output really plays, through its monitor input ("Monitor of " + its name
 // under PulseAudio, or Wine's input of the same name as the output), and says when a pulse
 // starts and ends there: the instants the window changes, whatever the output's own delay.
 class MonitorListener {
  public:
   bool Open(IMMDeviceEnumerator* enumerator, IMMDevice* output) {
-    const std::wstring name = FriendlyNameOf(output);
-    ComPtr<IMMDeviceCollection> inputs;
-    UINT count = 0;
-    if (FAILED(enumerator->EnumAudioEndpoints(eCapture, DEVICE_STATE_ACTIVE, inputs.Receive())) ||
-        FAILED(inputs->GetCount(&count)))
-      return false;
-    ComPtr<IMMDevice> monitor;
-    for (const std::wstring& wanted : {L"Monitor of " + name, name})
-      for (UINT i = 0; i < count && !monitor; ++i) {
-        ComPtr<IMMDevice> input;
-        if (SUCCEEDED(inputs->Item(i, input.Receive())) && FriendlyNameOf(input.get()) == wanted) monitor = input;
-      }
+    const ComPtr<IMMDevice> monitor = capture::FindMonitorOf(enumerator, output);
     return monitor &&
            SUCCEEDED(monitor->Activate(__uuidof(IAudioClient), CLSCTX_ALL, nullptr, m_client.ReceiveVoid())) &&
            SUCCEEDED(m_client->GetMixFormat(&m_mix.p)) &&
