@@ -31,8 +31,8 @@ packages=(
   # A compositing manager, so that translucent windows show as such on the virtual display.
   xcompmgr
   # Two monitors side by side for the several-monitor tests: Xorg with its dummy video
-  # driver; Wine finds the monitors through Xinerama.
-  xserver-xorg-core xserver-xorg-video-dummy libxinerama1 libxinerama1:i386
+  # driver (Wine finds the monitors through Xinerama, below).
+  xserver-xorg-core xserver-xorg-video-dummy
   locales ffmpeg file procps psmisc python3
   # The fuzz targets: clang and its libFuzzer runtime.
   clang libclang-rt-dev
@@ -50,6 +50,9 @@ packages=(
   libxcomposite1 libxcursor1 libxfixes3 libxi6 libxinerama1 libxrandr2 libxrender1 libxxf86vm1
   libxcomposite1:i386 libxcursor1:i386 libxfixes3:i386 libxi6:i386 libxinerama1:i386
   libxrandr2:i386 libxrender1:i386 libxxf86vm1:i386
+  # System sound: a private PulseAudio server with a null sink is the tests' loudspeaker (pactl
+  # switches and unloads sinks); Wine's winepulse driver, part of libwine, plays into it.
+  pulseaudio pulseaudio-utils libpulse0:i386
 )
 # npm fetches the encoder below; Debian's npm brings Node.js with it.
 command -v npm >/dev/null || packages+=(npm)

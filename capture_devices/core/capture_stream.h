@@ -37,6 +37,10 @@ class CaptureStream {
   // The format a caller chose (IAMStreamConfig::SetFormat) or the connection settled on.
   virtual void FormatChosen(const MediaType& /*format*/) {}
 
+  // For a sound device, before each Fill: how long after its due time the chunk is made (a
+  // streaming thread that was held up makes the chunks it owes one after the other).
+  virtual void ChunkLateBy(REFERENCE_TIME /*late*/) {}
+
   // True for a video device that draws with GDI: its samples are then DIB sections when the
   // downstream agrees, and Fill gets the bitmap to draw into.
   virtual bool DrawsIntoBitmaps() const { return false; }

@@ -416,14 +416,18 @@ void COutputPin::RunSession(REFERENCE_TIME interval) {
   const Stopwatch watch;
   const auto stream_time = [&] {
     REFERENCE_TIME now;
-    if (clock && clock->GetTime(&now) == S_OK) return now - start;
+    // S_FALSE is a good time too: the clock has not moved since it was last asked.
+    if (clock && SUCCEEDED(clock->GetTime(&now))) return now - start;
     return watch.Elapsed();
   };
   const bool video = m_stream.IsVideo();
   FrameSchedule schedule(interval);
   // Sound: chunk n holds the 20 ms that end at its due time, so the first is due one chunk in.
+  // (The system sound comes from a cushion about 30 ms behind; the encoder stamps a frame when
+  // it receives it, after the screen was read, so the two stay nearer each other unmoved.)
   const REFERENCE_TIME first_due = video ? 0 : interval;
   const REFERENCE_TIME sound_base = stream_time();
+  std::vector<BYTE> unsent;  // a sound chunk without a sample to carry it
   bool first = true;
 
   for (;;) {
@@ -433,17 +437,27 @@ void COutputPin::RunSession(REFERENCE_TIME interval) {
       continue;
     }
     if (WaitForSingleObject(m_hRunEvent, 0) != WAIT_OBJECT_0) break;  // paused
-    if (video) m_nDropped += schedule.SkipLateSlots(watch.Elapsed() - first_due);
+    if (video)
+      m_nDropped += schedule.SkipLateSlots(watch.Elapsed() - first_due);
+    else
+      m_stream.ChunkLateBy(watch.Elapsed() - first_due - schedule.DueTime());
 
     ComPtr<IMediaSample> sample;
     BYTE* data = nullptr;
     // Never wait for a buffer: a downstream that holds them all costs a frame, not a stall.
     if (FAILED(m_pAllocator->GetBuffer(sample.Receive(), nullptr, nullptr, AM_GBF_NOWAIT)) ||
         FAILED(sample->GetPointer(&data))) {
+      // Sound is still taken from the device for the chunk, so the next one starts where it should.
+      if (!video) {
+        unsent.resize(SoundChunkBytes());
+        m_stream.Fill(unsent.data(), SoundChunkBytes(), nullptr);
+      }
       ++m_nDropped;
       schedule.Advance();
       continue;
     }
+    // A frame shows the screen as it was when its read began.
+    const REFERENCE_TIME read_start = video ? stream_time() : 0;
     const REFERENCE_TIME fill_start = watch.Elapsed();
     const long capacity = video ? sample->GetSize() : std::min(sample->GetSize(), SoundChunkBytes());
     const long length = m_stream.Fill(data, capacity, m_bDibSamples ? CDibAllocator::BitmapOf(sample.get()) : nullptr);
@@ -456,7 +470,7 @@ void COutputPin::RunSession(REFERENCE_TIME interval) {
       schedule.Advance();
       continue;
     }
-    REFERENCE_TIME begin = video ? stream_time() : sound_base + schedule.NextIndex() * interval;
+    REFERENCE_TIME begin = video ? read_start : sound_base + schedule.NextIndex() * interval;
     REFERENCE_TIME end = begin + interval;
     sample->SetTime(&begin, &end);
     sample->SetActualDataLength(length);

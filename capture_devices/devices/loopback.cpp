@@ -5,82 +5,216 @@
 #include <mmreg.h>
 
 #include <algorithm>
+#include <atomic>
+#include <string>
 #include <vector>
 
-#include "platform/com_ptr.h"
+#include "capture_devices/devices/sound_endpoints.h"
 #include "capture_devices/rules/pcm.h"
+#include "capture_devices/rules/sound_cushion.h"
+#include "platform/com_ptr.h"
 
 namespace capture {
 
 using platform::ComPtr;
 
 namespace {
-const GUID kFloatSubtype = {0x00000003, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
-}  // namespace
 
-struct Loopback::Capture {
+const GUID kFloatSubtype = {0x00000003, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
+const GUID kPcmSubtype = {0x00000001, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
+
+constexpr ULONGLONG kCheckInterval = 1000;  // ms between looks at the default output
+constexpr ULONGLONG kRetryInterval = 250;   // ms between attempts to open while nothing is open
+// A monitor hears silence as well, in packets as steady as the output's; none for this long
+// means its stream was cut off (PulseAudio moving it to another output, say). Its first packet
+// may take longer (a sound server mixing in long blocks while nobody asks for less).
+constexpr ULONGLONG kMonitorSilence = 500;       // ms
+constexpr ULONGLONG kMonitorFirstPacket = 3000;  // ms
+
+// Tells the streaming thread that the default output or a device changed, where the system
+// says so (Windows does; Wine does not for PulseAudio's changes, which the regular look finds).
+class DeviceChanges final : public IMMNotificationClient {
+ public:
+  bool Take() { return m_bChanged.exchange(false); }
+
+  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+    if (!ppv) return E_POINTER;
+    if (riid != IID_IUnknown && riid != __uuidof(IMMNotificationClient)) {
+      *ppv = nullptr;
+      return E_NOINTERFACE;
+    }
+    *ppv = static_cast<IMMNotificationClient*>(this);
+    AddRef();
+    return S_OK;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return ++m_nRef; }
+  STDMETHODIMP_(ULONG) Release() override {
+    const ULONG left = --m_nRef;
+    if (left == 0) delete this;
+    return left;
+  }
+  STDMETHODIMP OnDeviceStateChanged(LPCWSTR, DWORD) override { return Changed(); }
+  STDMETHODIMP OnDeviceAdded(LPCWSTR) override { return Changed(); }
+  STDMETHODIMP OnDeviceRemoved(LPCWSTR) override { return Changed(); }
+  STDMETHODIMP OnDefaultDeviceChanged(EDataFlow flow, ERole role, LPCWSTR) override {
+    return flow == eRender && role == eConsole ? Changed() : S_OK;
+  }
+  STDMETHODIMP OnPropertyValueChanged(LPCWSTR, const PROPERTYKEY) override { return S_OK; }
+
+ private:
+  HRESULT Changed() {
+    m_bChanged = true;
+    return S_OK;
+  }
+  std::atomic<ULONG> m_nRef{1};
+  std::atomic<bool> m_bChanged{false};
+};
+
+// One opened capture client and the conversion of its format.
+struct Endpoint {
+  std::wstring output_id;  // the default output it captures
+  bool monitor = false;    // a monitor input, not a loopback of the output
+  const ULONGLONG opened_at = GetTickCount64();
+  ULONGLONG last_packet = 0;  // GetTickCount64 time of the last packet, 0 before the first
   ComPtr<IAudioClient> client;
   ComPtr<IAudioCaptureClient> capture;
   std::unique_ptr<PcmConverter> converter;
   size_t frame_bytes = 0;
+  std::vector<BYTE> silence;
+
+  ~Endpoint() {
+    if (client) client->Stop();
+  }
+
+  // Starts capturing `device` (with AUDCLNT_STREAMFLAGS_LOOPBACK: what that output plays).
+  bool Open(IMMDevice* device, DWORD flags) {
+    if (FAILED(device->Activate(__uuidof(IAudioClient), CLSCTX_ALL, nullptr, client.ReceiveVoid()))) return false;
+    WAVEFORMATEX* mix = nullptr;
+    if (FAILED(client->GetMixFormat(&mix))) return false;
+    const auto* extensible = mix->wFormatTag == WAVE_FORMAT_EXTENSIBLE && mix->cbSize >= 22
+                                 ? reinterpret_cast<const WAVEFORMATEXTENSIBLE*>(mix)
+                                 : nullptr;
+    const bool is_float =
+        mix->wFormatTag == WAVE_FORMAT_IEEE_FLOAT || (extensible && extensible->SubFormat == kFloatSubtype);
+    const bool is_pcm = mix->wFormatTag == WAVE_FORMAT_PCM || (extensible && extensible->SubFormat == kPcmSubtype);
+    // Formats we cannot convert leave this endpoint unused: the recording gets silence.
+    const bool usable = ((is_float && mix->wBitsPerSample == 32) || (is_pcm && mix->wBitsPerSample == 16)) &&
+                        mix->nChannels > 0 && mix->nSamplesPerSec > 0;
+    // 200 ms of room: Read comes every 20 ms, and a streaming thread held up longer loses sound anyway.
+    bool ok = usable && SUCCEEDED(client->Initialize(AUDCLNT_SHAREMODE_SHARED, flags, 2000000, 0, mix, nullptr));
+    if (ok) {
+      converter = std::make_unique<PcmConverter>(static_cast<int>(mix->nSamplesPerSec), mix->nChannels, is_float,
+                                                 extensible ? extensible->dwChannelMask : 0);
+      frame_bytes = mix->nBlockAlign;
+    }
+    CoTaskMemFree(mix);
+    ok = ok && SUCCEEDED(client->GetService(__uuidof(IAudioCaptureClient), capture.ReceiveVoid())) &&
+         SUCCEEDED(client->Start());
+    if (!ok) client.Reset();
+    return ok;
+  }
+
+  // Converts every packet that has come; false when the device failed (lost, format changed,
+  // a monitor that went quiet).
+  bool Drain() {
+    for (;;) {
+      UINT32 packet = 0;
+      if (FAILED(capture->GetNextPacketSize(&packet))) return false;
+      if (packet == 0) {
+        const ULONGLONG now = GetTickCount64();
+        return !monitor || (last_packet ? now - last_packet < kMonitorSilence : now - opened_at < kMonitorFirstPacket);
+      }
+      last_packet = GetTickCount64();
+      BYTE* data = nullptr;
+      UINT32 count = 0;
+      DWORD flags = 0;
+      const HRESULT hr = capture->GetBuffer(&data, &count, &flags, nullptr, nullptr);
+      if (hr == AUDCLNT_S_BUFFER_EMPTY) return true;
+      if (FAILED(hr)) return false;
+      if (flags & AUDCLNT_BUFFERFLAGS_SILENT) {
+        silence.assign(static_cast<size_t>(count) * frame_bytes, 0);
+        converter->Push(silence.data(), count);
+      } else {
+        converter->Push(data, count);
+      }
+      if (FAILED(capture->ReleaseBuffer(count))) return false;
+    }
+  }
+};
+
+}  // namespace
+
+struct Loopback::State {
+  ComPtr<IMMDeviceEnumerator> enumerator;
+  ComPtr<DeviceChanges> changes;
+  std::unique_ptr<Endpoint> endpoint;
+  SoundCushion cushion;
+  ULONGLONG next_look = 0;  // GetTickCount64 time of the next look at the default output
+
+  std::wstring DefaultOutputId() const {
+    ComPtr<IMMDevice> output;
+    if (FAILED(enumerator->GetDefaultAudioEndpoint(eRender, eConsole, output.Receive()))) return L"";
+    return IdOf(output.get());
+  }
+
+  // Captures the default output: loopback where the system allows it, else its monitor.
+  void Open() {
+    endpoint.reset();
+    ComPtr<IMMDevice> output;
+    if (!enumerator || FAILED(enumerator->GetDefaultAudioEndpoint(eRender, eConsole, output.Receive()))) return;
+    auto opened = std::make_unique<Endpoint>();
+    if (!opened->Open(output.get(), AUDCLNT_STREAMFLAGS_LOOPBACK)) {
+      ComPtr<IMMDevice> monitor = FindMonitorOf(enumerator.get(), output.get());
+      opened = std::make_unique<Endpoint>();
+      if (!monitor || !opened->Open(monitor.get(), 0)) return;
+      opened->monitor = true;
+    }
+    opened->output_id = IdOf(output.get());
+    endpoint = std::move(opened);
+  }
 };
 
 Loopback::Loopback() = default;
-Loopback::~Loopback() { Close(); }
+Loopback::~Loopback() { Stop(); }
 
-bool Loopback::Open() {
-  Close();
-  auto p = std::make_unique<Capture>();
-  ComPtr<IMMDeviceEnumerator> enumerator;
-  ComPtr<IMMDevice> device;
+void Loopback::Start() {
+  Stop();
+  m_p = std::make_unique<State>();
   if (FAILED(CoCreateInstance(__uuidof(MMDeviceEnumerator), nullptr, CLSCTX_ALL, __uuidof(IMMDeviceEnumerator),
-                              enumerator.ReceiveVoid())) ||
-      FAILED(enumerator->GetDefaultAudioEndpoint(eRender, eConsole, device.Receive())) ||
-      FAILED(device->Activate(__uuidof(IAudioClient), CLSCTX_ALL, nullptr, p->client.ReceiveVoid())))
-    return false;
-  WAVEFORMATEX* mix = nullptr;
-  if (FAILED(p->client->GetMixFormat(&mix))) return false;
-  const bool is_float = mix->wFormatTag == WAVE_FORMAT_IEEE_FLOAT ||
-                        (mix->wFormatTag == WAVE_FORMAT_EXTENSIBLE &&
-                         reinterpret_cast<WAVEFORMATEXTENSIBLE*>(mix)->SubFormat == kFloatSubtype);
-  const bool usable = (is_float && mix->wBitsPerSample == 32) || (!is_float && mix->wBitsPerSample == 16);
-  bool ok = usable && mix->nChannels > 0 &&
-            SUCCEEDED(p->client->Initialize(AUDCLNT_SHAREMODE_SHARED, AUDCLNT_STREAMFLAGS_LOOPBACK, 10000000, 0, mix,
-                                            nullptr));
-  if (ok) {
-    p->converter = std::make_unique<PcmConverter>(static_cast<int>(mix->nSamplesPerSec), mix->nChannels, is_float);
-    p->frame_bytes = mix->nBlockAlign;
-  }
-  CoTaskMemFree(mix);
-  ok = ok && SUCCEEDED(p->client->GetService(__uuidof(IAudioCaptureClient), p->capture.ReceiveVoid())) &&
-       SUCCEEDED(p->client->Start());
-  if (ok) m_p = std::move(p);
-  return ok;
+                              m_p->enumerator.ReceiveVoid())))
+    return;  // no sound system: silence
+  m_p->changes = ComPtr<DeviceChanges>::Adopt(new DeviceChanges);
+  if (FAILED(m_p->enumerator->RegisterEndpointNotificationCallback(m_p->changes.get()))) m_p->changes.Reset();
+  m_p->Open();
+  m_p->next_look = GetTickCount64() + kCheckInterval;
 }
 
-void Loopback::Read(int16_t* stereo, size_t frames) {
-  UINT32 packet = 0;
-  while (m_p && SUCCEEDED(m_p->capture->GetNextPacketSize(&packet)) && packet > 0) {
-    BYTE* data = nullptr;
-    UINT32 count = 0;
-    DWORD flags = 0;
-    if (FAILED(m_p->capture->GetBuffer(&data, &count, &flags, nullptr, nullptr))) break;
-    if (flags & AUDCLNT_BUFFERFLAGS_SILENT) {
-      const std::vector<BYTE> silence(count * m_p->frame_bytes, 0);
-      m_p->converter->Push(silence.data(), count);
-    } else {
-      m_p->converter->Push(data, count);
-    }
-    m_p->capture->ReleaseBuffer(count);
+void Loopback::Read(int16_t* stereo, size_t frames, size_t late_frames) {
+  State* s = m_p.get();
+  if (!s || !s->enumerator) {
+    std::fill(stereo, stereo + frames * kChannels, int16_t{0});
+    return;
   }
-  if (m_p)
-    m_p->converter->Take(stereo, frames);
+  const ULONGLONG now = GetTickCount64();
+  const bool told = s->changes && s->changes->Take();
+  if (told || now >= s->next_look) {
+    if (!s->endpoint || s->DefaultOutputId() != s->endpoint->output_id) s->Open();
+    s->next_look = now + (s->endpoint ? kCheckInterval : kRetryInterval);
+  }
+  if (s->endpoint && !s->endpoint->Drain()) {
+    // Lost (unplugged, its format changed, the sound server went away): opened again at once,
+    // else soon; the cushion plays out and silence fills the gap.
+    s->Open();
+    s->next_look = now + (s->endpoint ? kCheckInterval : kRetryInterval);
+  }
+  if (s->endpoint)
+    s->cushion.Take(*s->endpoint->converter, stereo, frames, late_frames);
   else
     std::fill(stereo, stereo + frames * kChannels, int16_t{0});
 }
 
-void Loopback::Close() {
-  if (m_p && m_p->client) m_p->client->Stop();
+void Loopback::Stop() {
+  if (m_p && m_p->changes) m_p->enumerator->UnregisterEndpointNotificationCallback(m_p->changes.get());
   m_p.reset();
 }
 

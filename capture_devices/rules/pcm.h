@@ -2,7 +2,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <deque>
+#include <vector>
 
 namespace capture {
 
@@ -21,29 +21,57 @@ class ToneGenerator {
   uint64_t position_ = 0;
 };
 
+// Speaker positions of a channel mask, in the order the channels are interleaved (the values
+// of WAVEFORMATEXTENSIBLE's dwChannelMask).
+enum SpeakerBit : uint32_t {
+  kFrontLeft = 0x1,
+  kFrontRight = 0x2,
+  kFrontCenter = 0x4,
+  kLowFrequency = 0x8,
+  kBackLeft = 0x10,
+  kBackRight = 0x20,
+  kFrontLeftOfCenter = 0x40,
+  kFrontRightOfCenter = 0x80,
+  kBackCenter = 0x100,
+  kSideLeft = 0x200,
+  kSideRight = 0x400,
+};
+
+// The usual mask of a channel count, for formats that give none (mono, stereo, 5.1, 7.1, ...).
+uint32_t DefaultChannelMask(int channels);
+
 // Turns what the system plays (any rate, any channel count, 16-bit integer or 32-bit float
-// samples, interleaved) into 48 kHz 16-bit stereo: the first two channels are kept (one is
-// doubled), the rate is changed by linear interpolation. Converted frames wait in a queue until
-// taken; the queue keeps at most one second, dropping the oldest, so a stalled reader never
-// makes it grow without bound.
+// samples, interleaved) into 48 kHz 16-bit stereo. Channels are mixed down by their speaker
+// positions: left and right as they are, centre and surrounds into both sides at -3 dB, so
+// dialogue on a 5.1 or 7.1 centre channel is kept; the low-frequency channel is left out and
+// mono is doubled. The rate is changed by linear interpolation. Converted frames wait in a
+// queue until taken; the queue keeps at most one second, dropping the oldest, so a stalled
+// reader never makes it grow without bound.
 class PcmConverter {
  public:
-  PcmConverter(int rate, int channels, bool is_float) : rate_(rate), channels_(channels), is_float_(is_float) {}
+  // `channel_mask` 0 means the usual layout of `channels`.
+  PcmConverter(int rate, int channels, bool is_float, uint32_t channel_mask = 0);
 
   void Push(const void* data, size_t frames);
   // Fills `frames` frames, with silence where nothing was played; returns how many came from
   // played sound.
   size_t Take(int16_t* stereo, size_t frames);
-  size_t Queued() const { return queue_.size() / kChannels; }
+  // Forgets the oldest `frames` queued frames.
+  void Discard(size_t frames);
+  size_t Queued() const { return (queue_.size() - head_) / kChannels; }
 
  private:
-  float Sample(const void* data, size_t frame, int channel) const;
+  template <typename Sample>
+  void MixDown(const Sample* in, size_t frames, float scale);
 
   int rate_, channels_;
   bool is_float_;
-  double position_ = 0;  // read position in input frames, relative to the current input block
+  std::vector<float> weights_;  // per input channel: its share of the left, then of the right side
+  double position_ = 0;         // read position in input frames, relative to the current input block
   float last_[kChannels] = {0, 0};
-  std::deque<int16_t> queue_;
+  std::vector<float> mixed_;    // the block being converted, in stereo
+  std::vector<int16_t> queue_;  // frames from head_ on are waiting
+  size_t head_ = 0;
 };
 
 }  // namespace capture

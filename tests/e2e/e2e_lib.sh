@@ -9,6 +9,7 @@ mkdir -p "$e2e_shots"
 source "$e2e_repo/tools/lib.sh"
 e2e_pids=()
 e2e_xvfb=""
+e2e_pulse=""
 
 # Fails the test, with a screenshot of the moment when the test has a display.
 fail() {
@@ -25,8 +26,44 @@ e2e_cleanup() {
   # Any program of this test still running goes with the test's Wine session.
   if [ -n "${WINEPREFIX:-}" ]; then wineserver -k 2>/dev/null || true; fi
   if [ -n "$e2e_xvfb" ]; then kill "$e2e_xvfb" 2>/dev/null || true; fi
+  if [ -n "$e2e_pulse" ]; then
+    kill "$e2e_pulse" 2>/dev/null || true
+    rm -rf "$e2e_pulse_dir"
+  fi
 }
 trap e2e_cleanup EXIT
+
+# e2e_start_sound: a private PulseAudio server for this test, stopped with it: its socket in a
+# temporary folder with PULSE_SERVER pointing at it, no user configuration, and a null sink
+# "speakers" (described "Speakers", 48 kHz stereo) as the default output. Wine's programs then
+# play into it and list its monitor as an input.
+e2e_start_sound() {
+  e2e_pulse_dir=$(mktemp -d)
+  export PULSE_SERVER=unix:$e2e_pulse_dir/native
+  HOME=$e2e_pulse_dir PULSE_RUNTIME_PATH=$e2e_pulse_dir/runtime PULSE_STATE_PATH=$e2e_pulse_dir/state \
+    pulseaudio --daemonize=no --exit-idle-time=-1 -n --use-pid-file=no --log-target=stderr \
+    --load="module-native-protocol-unix socket=$e2e_pulse_dir/native auth-anonymous=1" \
+    >"$e2e_pulse_dir/log" 2>&1 &
+  e2e_pulse=$!
+  e2e_until 20 pactl info >/dev/null 2>&1 || fail "the PulseAudio server did not start: $(cat "$e2e_pulse_dir/log")"
+  e2e_add_sink speakers Speakers >/dev/null
+  pactl set-default-sink speakers
+}
+
+# e2e_add_sink NAME DESCRIPTION [CHANNEL_MAP]: a null sink at 48 kHz (stereo unless a channel
+# map is given); prints its module number, for pactl unload-module. A null sink with no client
+# asking for a short delay mixes in blocks of up to 2 s, so a new or moved monitor stream would
+# wait that long for its first sound; silence played into it with a 20 ms delay keeps it
+# mixing in short periods, as a sound card does.
+e2e_add_sink() {
+  local map=${3:-front-left,front-right} module
+  module=$(pactl load-module module-null-sink sink_name="$1" rate=48000 \
+    channels=$(($(tr -cd , <<<"$map" | wc -c) + 1)) channel_map="$map" sink_properties=device.description="$2") ||
+    fail "cannot make the sink $1"
+  pacat --playback --raw --latency-msec=20 --device="$1" </dev/zero >/dev/null 2>&1 &
+  e2e_pids+=($!)
+  echo "$module"
+}
 
 # A private virtual display for this test (1280x800 unless told WIDTHxHEIGHT).
 e2e_start_display() {

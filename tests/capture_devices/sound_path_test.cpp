@@ -1,0 +1,205 @@
+// The system sound's path from the device's packets to the recording's 20 ms chunks: mixing
+// down by speaker positions, and the cushion that keeps the sound whole and on time while the
+// device's clock and the performance counter disagree.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <random>
+#include <vector>
+
+#include "capture_devices/rules/pcm.h"
+#include "capture_devices/rules/sound_cushion.h"
+
+using namespace capture;
+
+namespace {
+
+constexpr size_t kChunk = kSampleRate / 50;    // what the recording takes every 20 ms
+constexpr size_t kPacket = kSampleRate / 100;  // what the device hands over every 10 ms
+
+// A device playing a steady 1 kHz tone at half scale, its clock `ppm` fast (or slow, when
+// negative) against the performance counter, each packet handed over up to 10 ms late.
+class SimulatedDevice {
+ public:
+  SimulatedDevice(double ppm, unsigned seed) : rate_(kSampleRate * (1 + ppm * 1e-6)), random_(seed) {
+    // A packet holds whole periods of the tone, so every packet is the same.
+    static_assert(kPacket % kPeriod == 0, "whole periods");
+    for (size_t i = 0; i < kPacket; ++i)
+      packet_[2 * i] = packet_[2 * i + 1] =
+          static_cast<int16_t>(std::lround(16383 * std::sin(6.283185307179586 * static_cast<double>(i) / kPeriod)));
+  }
+
+  // Hands over the packets that have come by `seconds`, less those lost before `lost_until`
+  // (a reader held up too long for the system's buffer); returns how many frames it counted.
+  size_t PushUntil(double seconds, PcmConverter& converter, double lost_until = 0) {
+    size_t pushed = 0;
+    while (Arrival() <= seconds) {
+      if (Arrival() < lost_until) {
+        pushed += kPacket;
+        ++next_;
+        arrival_ = -1;
+        continue;
+      }
+      converter.Push(packet_, kPacket);
+      pushed += kPacket;
+      ++next_;
+      arrival_ = -1;
+    }
+    return pushed;
+  }
+  // When the device played frame `frame`.
+  double PlayedAt(int64_t frame) const { return static_cast<double>(frame) / rate_; }
+  void Skip(double seconds) { next_ += static_cast<int64_t>(seconds * rate_) / static_cast<int64_t>(kPacket); }
+
+ private:
+  static constexpr size_t kPeriod = kSampleRate / 1000;
+  double Arrival() {
+    if (arrival_ < 0) {
+      const double complete = PlayedAt((next_ + 1) * static_cast<int64_t>(kPacket));
+      arrival_ = std::max(last_arrival_, complete + std::uniform_real_distribution<double>(0, 0.010)(random_));
+      last_arrival_ = arrival_;
+    }
+    return arrival_;
+  }
+
+  double rate_;
+  std::mt19937 random_;
+  int16_t packet_[2 * kPacket];
+  int64_t next_ = 0;  // the next packet
+  double arrival_ = -1, last_arrival_ = 0;
+};
+
+// Longest run of near-silent samples on the left side.
+size_t LongestQuietRun(const int16_t* stereo, size_t frames, size_t& run) {
+  size_t longest = 0;
+  for (size_t i = 0; i < frames; ++i) {
+    run = std::abs(stereo[2 * i]) < 256 ? run + 1 : 0;
+    longest = std::max(longest, run);
+  }
+  return longest;
+}
+
+}  // namespace
+
+TEST(SoundPath, ThirtyMinutesOfADriftingJitteryDeviceStayWholeAndOnTime) {
+  for (const double ppm : {200.0, -200.0}) {
+    SCOPED_TRACE(testing::Message() << "device clock " << ppm << " ppm");
+    SimulatedDevice device(ppm, 7);
+    PcmConverter converter(kSampleRate, 2, false);
+    SoundCushion cushion;
+    std::mt19937 wakeups(11);
+    std::vector<int16_t> chunk(2 * kChunk);
+    int64_t pushed = 0;
+    size_t run = 0, longest_quiet = 0;
+    double first_minute = 0, last_minute = 0, worst = 0;
+    constexpr int kTakes = 30 * 60 * 50;
+    bool started = false;
+    double held_until = 0, lost_until = 0;
+    for (int n = 0; n < kTakes; ++n) {
+      // The recording's streaming thread wakes up to 3 ms late, and every five minutes it is
+      // held up for 300 ms, after which it makes the chunks it owes one after the other; every
+      // other time, the system lost the first 100 ms of sound meanwhile.
+      const double due = (n + 1) * 0.020;
+      if (n % 15000 == 7500) {
+        held_until = due + 0.300;
+        if (n % 30000 == 7500) lost_until = due + 0.100;
+      }
+      const double now = std::max(held_until, due + std::uniform_real_distribution<double>(0, 0.003)(wakeups));
+      pushed += static_cast<int64_t>(device.PushUntil(now, converter, lost_until));
+      const auto late = static_cast<size_t>((now - due) * kSampleRate);
+      const size_t played = cushion.Take(converter, chunk.data(), kChunk, late);
+      if (!started && played == 0) continue;
+      // Silence only in place of the lost sound (and while the cushion fills again after it).
+      const bool after_loss = lost_until > 0 && due < lost_until + 0.400;
+      ASSERT_TRUE(played == kChunk || after_loss) << "a gap inside the sound at " << now << " s";
+      if (!started || after_loss) run = 0;  // the silence before the sound began
+      started = true;
+      if (!after_loss) longest_quiet = std::max(longest_quiet, LongestQuietRun(chunk.data(), kChunk, run));
+      // How long before the chunk's due time the device played the last frame it holds.
+      const double offset = due - device.PlayedAt(pushed - static_cast<int64_t>(converter.Queued()) - 1);
+      if (now > 5) worst = std::max(worst, offset);
+      if (now > 5 && now <= 65) first_minute += offset / (50 * 60);
+      if (n >= kTakes - 50 * 60) last_minute += offset / (50 * 60);
+    }
+    EXPECT_LE(longest_quiet, 2u) << "a tone sample played twice is no gap; more is";
+    EXPECT_LT(worst, 0.100) << "never more than the cushion's cap behind";
+    EXPECT_NEAR(first_minute, 0.030 + 0.010, 0.010) << "the cushion's 30 ms and the packets' own delay";
+    EXPECT_NEAR(last_minute, first_minute, 0.003) << "no drift over 30 minutes, lost sound or not";
+  }
+}
+
+TEST(SoundPath, SilenceBetweenSoundsStaysOnTheTimelineAndABurstIsCapped) {
+  SimulatedDevice device(0, 3);
+  PcmConverter converter(kSampleRate, 2, false);
+  SoundCushion cushion;
+  std::vector<int16_t> chunk(2 * kChunk);
+  std::vector<size_t> played;  // per chunk
+  size_t run = 0, longest_quiet_after_gap = 0;
+  for (int n = 0; n < 300; ++n) {
+    const double now = (n + 1) * 0.020;
+    if (n == 100) device.Skip(1.0);  // nothing played for a second: no packets at all
+    if (n < 100 || n >= 150) device.PushUntil(now, converter);
+    played.push_back(cushion.Take(converter, chunk.data(), kChunk));
+    if (n >= 153)
+      longest_quiet_after_gap = std::max(longest_quiet_after_gap, LongestQuietRun(chunk.data(), kChunk, run));
+  }
+  // Sound until the cushion ran dry, a whole silent chunk for each 20 ms without packets, then
+  // sound again once the cushion is full.
+  EXPECT_EQ(played[99], kChunk);
+  EXPECT_EQ(played[120], 0u);
+  EXPECT_EQ(played[149], 0u);
+  EXPECT_EQ(played[160], kChunk);
+  EXPECT_LE(longest_quiet_after_gap, 2u);
+
+  // Half a second handed over at once (a reader that was stalled) is cut back to the target.
+  std::vector<int16_t> burst(2 * kSampleRate / 2, 1000);
+  converter.Push(burst.data(), kSampleRate / 2);
+  cushion.Take(converter, chunk.data(), kChunk);
+  EXPECT_EQ(converter.Queued(), SoundCushion::kTarget);
+}
+
+TEST(Pcm, ChannelsAreMixedDownBySpeakerPosition) {
+  // One frame of each layout with a single channel sounding at half scale: where it lands.
+  struct Case {
+    const char* what;
+    int channels;
+    uint32_t mask;  // 0: the usual layout of the channel count
+    int sounding;
+    int left, right;  // expected, of 32767
+  };
+  const Case cases[] = {
+      {"5.1 centre (dialogue)", 6, 0, 2, 11585, 11585},
+      {"5.1 front right", 6, 0, 1, 0, 16384},
+      {"5.1 back left", 6, 0, 4, 11585, 0},
+      {"5.1 low frequency", 6, 0, 3, 0, 0},
+      {"7.1 side right", 8, 0, 7, 0, 11585},
+      {"7.1 centre", 8, 0, 2, 11585, 11585},
+      {"mono", 1, 0, 0, 16384, 16384},
+      {"quad by mask: back right", 4, kFrontLeft | kFrontRight | kBackLeft | kBackRight, 3, 0, 11585},
+      {"centre-only mask", 2, kFrontCenter | kLowFrequency, 0, 11585, 11585},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    for (const bool is_float : {true, false}) {
+      PcmConverter converter(kSampleRate, c.channels, is_float, c.mask);
+      std::vector<float> f(static_cast<size_t>(c.channels) * 4, 0.0f);
+      std::vector<int16_t> i(f.size(), 0);
+      for (size_t frame = 0; frame < 4; ++frame) {
+        f[frame * c.channels + c.sounding] = 0.5f;
+        i[frame * c.channels + c.sounding] = 16384;
+      }
+      converter.Push(is_float ? static_cast<const void*>(f.data()) : i.data(), 4);
+      int16_t out[2 * 4];
+      ASSERT_EQ(converter.Take(out, 4), 4u);
+      EXPECT_NEAR(out[6], c.left, 2);
+      EXPECT_NEAR(out[7], c.right, 2);
+    }
+  }
+  // Any rate: 5.1 at 44.1 kHz comes out at 48 kHz.
+  PcmConverter converter(44100, 6, true);
+  const std::vector<float> second(6 * 44100, 0.25f);
+  converter.Push(second.data(), 44100);
+  EXPECT_NEAR(static_cast<double>(converter.Queued()), 48000, 2);
+}

@@ -1,0 +1,145 @@
+#!/usr/bin/env python3
+"""Measures the system sound of a recording against what was played (ffmpeg decodes).
+
+  sound_check.py level MEDIA PEAK
+      the peak of the sound in the middle second of MEDIA is within 3 dB of PEAK (of 32767)
+  sound_check.py silence MEDIA
+      the sound is silent throughout and as long as the picture (within 0.1 s)
+  sound_check.py resumes MEDIA
+      a steady tone from where it starts to where it ends: every gap in it is shorter than 1 s
+  sound_check.py sync MEDIA X Y
+      each time the picture at X,Y turns white and the tone starts: the offset of every pulse
+      (sound minus picture); the median within 40 ms and every pulse within 60 ms
+Prints what it measured; exit code 1 when the check fails.
+"""
+import json
+import math
+import statistics
+import struct
+import subprocess
+import sys
+
+RATE = 48000
+
+
+def probe(media):
+    return json.loads(subprocess.check_output(["ffprobe", "-v", "error", "-of", "json", "-show_streams", media]))
+
+
+def stream(media, kind):
+    return next(s for s in probe(media)["streams"] if s["codec_type"] == kind)
+
+
+def sound(media):
+    """(start time, left-channel samples) of the first sound stream."""
+    start = float(stream(media, "audio").get("start_time", 0))
+    raw = subprocess.check_output(["ffmpeg", "-v", "error", "-i", media, "-map", "0:a:0", "-f", "s16le", "-ac", "1",
+                                   "-ar", str(RATE), "-"])
+    return start, struct.unpack("<%dh" % (len(raw) // 2), raw)
+
+
+def quiet_runs(samples, begin, end, shortest):
+    """(start, length) of each run of near-silent samples of at least `shortest` samples."""
+    runs, run = [], 0
+    for i in range(begin, end):
+        if abs(samples[i]) < 256:
+            run += 1
+            continue
+        if run >= shortest:
+            runs.append((i - run, run))
+        run = 0
+    if run >= shortest:
+        runs.append((end - run, run))
+    return runs
+
+
+def level(media, peak):
+    _, samples = sound(media)
+    middle = len(samples) // 2
+    got = max(abs(v) for v in samples[middle - RATE // 2:middle + RATE // 2])
+    db = 20 * math.log10(max(got, 1) / float(peak))
+    print("peak in the middle second: %d, played %s: %+.2f dB" % (got, peak, db))
+    return abs(db) <= 3
+
+
+def silence(media):
+    _, samples = sound(media)
+    video = stream(media, "video")
+    video_seconds = float(video["duration"])
+    sound_seconds = len(samples) / float(RATE)
+    loudest = max(abs(v) for v in samples) if samples else 0
+    print("sound %.3f s, picture %.3f s, loudest sample %d" % (sound_seconds, video_seconds, loudest))
+    return abs(sound_seconds - video_seconds) <= 0.1 and loudest < 64
+
+
+def resumes(media):
+    _, samples = sound(media)
+    loud = [i for i, v in enumerate(samples) if abs(v) > 4000]
+    if not loud:
+        print("no tone at all")
+        return False
+    gaps = quiet_runs(samples, loud[0], loud[-1], RATE // 1000)  # gaps of 1 ms or more
+    print("gaps in the tone: %s" % (", ".join("%.3f s at %.2f s" % (n / float(RATE), at / float(RATE))
+                                              for at, n in gaps) or "none"))
+    return all(n < RATE for _, n in gaps)
+
+
+def picture_onsets(media, x, y):
+    """Times of the frames in which the point turns white after at least 100 ms of black (a
+    flash that blinks, where the played tone broke up, counts once)."""
+    frames = json.loads(subprocess.check_output(
+        ["ffprobe", "-v", "error", "-select_streams", "v:0", "-show_entries", "frame=best_effort_timestamp_time",
+         "-of", "json", media]))["frames"]
+    times = [float(f["best_effort_timestamp_time"]) for f in frames]
+    luma = subprocess.check_output(["ffmpeg", "-v", "error", "-i", media, "-map", "0:v:0", "-vsync", "0", "-vf",
+                                    "crop=2:2:%d:%d,scale=1:1" % (x, y), "-f", "rawvideo", "-pix_fmt", "gray", "-"])
+    onsets, white, black_since = [], True, None  # a recording that starts white has no onset there
+    for t, v in zip(times, luma):
+        if v > 128 and not white and black_since is not None and t - black_since >= 0.1:
+            onsets.append(t)
+        if v <= 128 and (white or black_since is None):
+            black_since = t
+        white = v > 128
+    return onsets
+
+
+def sound_onsets(media):
+    """Times at which the tone starts after at least 100 ms of silence."""
+    start, samples = sound(media)
+    onsets, quiet = [], 0
+    for i, v in enumerate(samples):
+        if abs(v) > 4000:
+            if quiet >= RATE // 10:
+                onsets.append(start + i / float(RATE))
+            quiet = 0
+        elif abs(v) < 256:
+            quiet += 1
+    return onsets
+
+
+def sync(media, x, y):
+    pictures, sounds = picture_onsets(media, int(x), int(y)), sound_onsets(media)
+    offsets = []
+    for p in pictures:
+        nearest = min(sounds, key=lambda s: abs(s - p), default=None)
+        if nearest is not None and abs(nearest - p) < 0.5:
+            offsets.append(1000 * (nearest - p))
+    print("%d flashes, %d tone onsets, %d pulses paired" % (len(pictures), len(sounds), len(offsets)))
+    if not offsets:
+        return False
+    median = statistics.median(offsets)
+    print("sound minus picture, ms: median %+.1f, from %+.1f to %+.1f; every pulse: %s" % (
+        median, min(offsets), max(offsets), " ".join("%+.0f" % o for o in offsets)))
+    return (len(offsets) >= 0.9 * len(pictures) and abs(median) <= 40 and all(abs(o) <= 60 for o in offsets))
+
+
+def main():
+    checks = {"level": (level, 1), "silence": (silence, 0), "resumes": (resumes, 0), "sync": (sync, 2)}
+    if len(sys.argv) < 3 or sys.argv[1] not in checks or len(sys.argv) != 3 + checks[sys.argv[1]][1]:
+        sys.exit(__doc__)
+    check = checks[sys.argv[1]][0]
+    sys.exit(0 if check(*sys.argv[2:]) else 1)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,145 @@
+#!/usr/bin/env bash
+# System sound ("扬声器" in the settings) recorded from the bar through the genuine encoder,
+# with a private PulseAudio server as the machine's sound and tone_flash as what it plays:
+#   1. a 1 kHz tone is in the recording at the level it was played;
+#   2. with nothing playing, the sound is silence exactly as long as the picture;
+#   3. the default output switched, then the output playing the tone removed, during a
+#      recording: the tone is back within a second and the recording is whole;
+#   4. a 5.1 output with the tone on its centre channel only: the tone is in the recording;
+#   5. a window flashing white with a tone every 2.01 s for a minute: sound and picture in step.
+# With a second argument, SECONDS, only the last, for that long (tools/bench/ runs 10 minutes).
+source "$(dirname "$0")/e2e_lib.sh" "$1"
+sync_seconds=${2:-60}
+e2e_start_sound
+e2e_start_display
+e2e_install_encoder
+e2e_install_devices
+
+out_win='C:\quorlin-sound'
+out=$(e2e_fresh_folder "$out_win")
+e2e_settings output_folder="$out_win" sound_source=1 save_format=0 frame_rate=25 video_width=0 video_height=0 \
+  live_enabled=0 hide_after_start=0
+# Wine's own choice of default output (winecfg's setting) unset.
+wine_output_key='HKCU\Software\Wine\Drivers\winepulse.drv'
+e2e_system_tool reg.exe delete "$wine_output_key" /v DefaultOutput /f >/dev/null 2>&1 || true
+
+sound_check() { python3 "$e2e_repo/tests/e2e/sound_check.py" "$@"; }
+media_check() { python3 "$e2e_repo/tests/e2e/media_check.py" "$@"; }
+
+# play ARGS...: tone_flash ARGS in the background, from the moment its sound runs; it ends by
+# itself ($player is its wrapper, to wait for). Started once a recording runs, since starting
+# the encoder takes a varying few seconds.
+play() {
+  local log
+  log=$(mktemp)
+  "$e2e_repo/tools/wine-run.sh" "$e2e_bin/tone_flash.exe" "$@" >"$log" 2>&1 &
+  player=$!
+  e2e_pids+=("$player")
+  e2e_until 30 grep -q playing "$log" || fail "tone_flash $* did not play: $(cat "$log")"
+}
+
+e2e_start "$e2e_bin/Quorlin.exe"
+e2e_wait_for 'title="quorlwnd" rect=[0-9]*,0,'
+e2e_wait_status '^就绪 - 全屏模式$'
+# An area of 320x240 around where tone_flash flashes (100,300 240x180), set after the start,
+# which clears it: a small picture leaves the encoder's time to the sound (Wine's PulseAudio
+# output breaks up on a machine the encoder keeps busy).
+for value in start_x=80 start_y=280 capture_width=320 capture_height=240; do
+  e2e_system_tool reg.exe add 'HKCU\Software\screen-capture-recorder' /v "${value%=*}" /t REG_DWORD \
+    /d "${value#*=}" /f >/dev/null 2>&1 || fail "cannot set the capture area value $value"
+done
+
+# start_recording, then stop_recording: the final MP4 goes to $recorded, the recording time
+# the bar shows at the stop press to $recorded_seconds.
+start_recording() {
+  e2e_click_until 'id=1001 class="Button"' e2e_status_matches '^正在录制'
+  first_shown=$(e2e_wait_text '正在录制 00:' 60 | sed 's/^正在录制 //')
+  started=$(date +%s.%N)
+}
+stop_recording() {
+  local before base deadline=$((SECONDS + 60))
+  before=$(ls "$out")
+  recorded_seconds=$(python3 -c "h, m, s = '$first_shown'.split(':'); print(int(h) * 3600 + int(m) * 60 + float(s) + $(date +%s.%N) - $started)")
+  e2e_click 'id=1001 class="Button"'
+  e2e_wait_status '^(检查格式|已停止 )' 30
+  while [ $SECONDS -lt $deadline ]; do
+    base=$(ls "$out" | { grep -vxF -- "$before" || true; } | sed -n 's/^\([0-9]\{14\}\)_rec\.mp4$/\1/p' | head -n 1)
+    if [ -n "$base" ] && [ ! -e "$out/$base.ts" ] && e2e_status_matches '^已停止 '; then break; fi
+    sleep 0.5
+  done
+  [ -n "$base" ] && [ ! -e "$out/$base.ts" ] || fail "no new final MP4 in $out: $(ls "$out")"
+  recorded=$out/${base}_rec.mp4
+  echo "recorded $recorded (the bar showed $recorded_seconds s at the stop press)"
+}
+# whole FILE: decodes to the end without an error and holds at least what the bar showed (less
+# a second: the bar's time is read up to half a second late). It may hold more: what the
+# encoder had captured but not yet encoded when the bar read its time.
+whole() {
+  local errors duration
+  errors=$(ffmpeg -v error -i "$1" -f null - 2>&1 | head -n 3)
+  duration=$(ffprobe -v error -show_entries format=duration -of csv=p=0 "$1")
+  echo "$1: $duration s, decoding errors: ${errors:-none}"
+  [ -z "$errors" ] && python3 -c "import sys; sys.exit($duration < $recorded_seconds - 1)"
+}
+
+if [ -z "${2:-}" ]; then
+echo "== a tone played while recording"
+start_recording
+play tone 8
+sleep 4
+stop_recording
+wait "$player"
+media_check tone "$recorded" 1000 || fail "the played tone is not in the recording"
+sound_check level "$recorded" 16384 || fail "the tone is not at the level it was played"
+
+echo "== nothing played"
+start_recording
+sleep 4
+stop_recording
+sound_check silence "$recorded" || fail "the sound of a silent recording is not silence as long as the picture"
+
+echo "== the default output switched, then the playing output removed"
+headphones=$(e2e_add_sink headphones Headphones)
+start_recording
+play tone 12
+sleep 3
+pactl set-default-sink headphones  # the tone follows the default output
+sleep 3
+pactl unload-module "$headphones"  # ... and falls back to the speakers
+sleep 3
+stop_recording
+wait "$player"
+sound_check resumes "$recorded" || fail "the tone did not come back within a second"
+whole "$recorded" || fail "the recording made across the output changes is not whole"
+
+echo "== a 5.1 output, the tone on its centre channel only"
+e2e_add_sink surround Surround front-left,front-right,front-center,lfe,rear-left,rear-right >/dev/null
+pactl set-default-sink surround
+# Wine's default output made the 5.1 one, as winecfg does: the recording then captures its
+# monitor in its own six channels.
+surround_id=$("$e2e_repo/tools/wine-run.sh" "$e2e_bin/tone_flash.exe" list | tr -d '\r' |
+  sed -n 's/^render .* id=\([^ ]*\) name=Surround$/\1/p')
+[ -n "$surround_id" ] || fail "Wine does not list the 5.1 output"
+e2e_system_tool reg.exe add "$wine_output_key" /v DefaultOutput /t REG_SZ /d "$surround_id" /f >/dev/null 2>&1
+start_recording
+play tone 8 2
+sleep 4
+stop_recording
+wait "$player"
+e2e_system_tool reg.exe delete "$wine_output_key" /v DefaultOutput /f >/dev/null 2>&1
+pactl set-default-sink speakers
+media_check tone "$recorded" 1000 || fail "the centre channel's tone is not in the recording"
+sound_check level "$recorded" 11585 || fail "the centre channel is not in both sides at -3 dB"
+
+fi
+
+echo "== picture and sound in step for $sync_seconds s"
+start_recording
+play pulses $((sync_seconds + 4)) 2010 200 100 300 240 180
+sleep $((sync_seconds / 2))
+e2e_screenshot system_sound_sync
+sleep $((sync_seconds - sync_seconds / 2))
+stop_recording
+wait "$player"
+sound_check sync "$recorded" 140 110 || fail "sound and picture are not in step"
+echo "PASS: system sound"
