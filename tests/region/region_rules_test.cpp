@@ -37,14 +37,14 @@ TEST(Selection, DragFollowsTheCursorWithinTheScreensLastColumnAndRow) {
       {"on the anchor: nothing changed", 400, 300, {400, 300, 400, 300}, false},
   };
   for (const auto& c : cases) {
-    const DragStep step = FollowCursor(anchor, c.x, c.y, kScreenWidth, kScreenHeight);
+    const DragStep step = FollowCursor(anchor, c.x, c.y, kScreen);
     EXPECT_EQ(c.kept, step.selection) << c.what;
     EXPECT_EQ(c.show, step.show) << c.what;
   }
   // Moving further past the clamped corner changes nothing, so nothing is redrawn or sent.
   const AreaRect clamped{400, 300, 1279, 799};
-  EXPECT_FALSE(FollowCursor(clamped, 1500, 900, kScreenWidth, kScreenHeight).show);
-  EXPECT_EQ(clamped, FollowCursor(clamped, 1500, 900, kScreenWidth, kScreenHeight).selection);
+  EXPECT_FALSE(FollowCursor(clamped, 1500, 900, kScreen).show);
+  EXPECT_EQ(clamped, FollowCursor(clamped, 1500, 900, kScreen).selection);
 }
 
 struct ReleaseCase {
