@@ -32,12 +32,16 @@ TEST(Paths, MissingDataFolderIsCreatedAndAPresentOneKept) {
   EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(marker.c_str()));
   DeleteFileW(marker.c_str());
 
-  // Remove the folder (with any settings file) and ask again.
-  DeleteFileW((data + L"config.cfg").c_str());
-  ASSERT_TRUE(RemoveDirectoryW(data.c_str()));
+  // Move the folder aside with what other tests of this prefix keep in it, ask again, and
+  // put it back.
+  const std::wstring folder = data.substr(0, data.size() - 1);
+  const std::wstring aside = folder + L".aside";
+  ASSERT_TRUE(MoveFileW(folder.c_str(), aside.c_str()));
   EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(data.c_str()));
   GetUserDataFolder();
   EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(data.c_str()));
+  EXPECT_TRUE(RemoveDirectoryW(folder.c_str()));
+  ASSERT_TRUE(MoveFileW(aside.c_str(), folder.c_str()));
 }
 
 TEST(Paths, ProgramFolderHoldsTheRunningExecutable) {
