@@ -103,7 +103,8 @@ TEST(Pcm, FullScaleAndClippedFloatsSaturateInsteadOfWrapping) {
   const struct {
     float in;
     int16_t out;
-  } cases[] = {{1.0f, 32767}, {2.0f, 32767}, {1e30f, 32767}, {-1.0f, -32767}, {-2.0f, -32767}, {0.5f, 16384}};
+  } cases[] = {{1.0f, 32767},   {1.001f, 32767}, {2.0f, 32767}, {1e30f, 32767},
+               {-1.0f, -32767}, {-2.0f, -32767}, {0.5f, 16384}};
   PcmConverter converter(48000, 1, true);
   for (const auto& c : cases) {
     converter.Push(&c.in, 1);

@@ -176,6 +176,13 @@ TEST(Pcm, ChannelsAreMixedDownBySpeakerPosition) {
       {"5.1 low frequency", 6, 0, 3, 0, 0},
       {"7.1 side right", 8, 0, 7, 0, 11585},
       {"7.1 centre", 8, 0, 2, 11585, 11585},
+      {"7.1 side left", 8, 0, 6, 11585, 0},
+      {"6.1 back centre", 7, 0, 6, 8192, 8192},
+      {"quad without a mask: back right", 4, 0, 3, 0, 11585},
+      {"7.1 wide: front left of centre", 8,
+       kFrontLeft | kFrontRight | kFrontCenter | kLowFrequency | kBackLeft | kBackRight | kFrontLeftOfCenter |
+           kFrontRightOfCenter,
+       6, 16384, 0},
       {"mono", 1, 0, 0, 16384, 16384},
       {"quad by mask: back right", 4, kFrontLeft | kFrontRight | kBackLeft | kBackRight, 3, 0, 11585},
       {"centre-only mask", 2, kFrontCenter | kLowFrequency, 0, 11585, 11585},
