@@ -81,6 +81,22 @@ size_t LongestQuietRun(const int16_t* stereo, size_t frames, size_t& run) {
   return longest;
 }
 
+// Sound whose every frame carries its own number (modulo 16000, exact through the conversion),
+// so that which frames the cushion left out or played twice can be read from what it plays.
+class NumberedSound {
+ public:
+  static constexpr int kModulo = 16000;
+  void Push(PcmConverter& converter, size_t frames) {
+    std::vector<int16_t> block(2 * frames);
+    for (size_t i = 0; i < frames; ++i, ++next_)
+      block[2 * i] = block[2 * i + 1] = static_cast<int16_t>(next_ % kModulo);
+    converter.Push(block.data(), frames);
+  }
+
+ private:
+  int64_t next_ = 0;
+};
+
 }  // namespace
 
 TEST(SoundPath, ThirtyMinutesOfADriftingJitteryDeviceStayWholeAndOnTime) {
@@ -124,6 +140,8 @@ TEST(SoundPath, ThirtyMinutesOfADriftingJitteryDeviceStayWholeAndOnTime) {
       if (n >= kTakes - 50 * 60) last_minute += offset / (50 * 60);
     }
     EXPECT_LE(longest_quiet, 2u) << "a tone sample played twice is no gap; more is";
+    // 200 ppm of 30 minutes is 17,280 frames to mend; a jittery device is no reason for more.
+    EXPECT_LT(cushion.dropped() + cushion.repeated(), 19000) << "corrections for the drift, not for each packet";
     EXPECT_LT(worst, 0.100) << "never more than the cushion's cap behind";
     EXPECT_NEAR(first_minute, 0.030 + 0.010, 0.010) << "the cushion's 30 ms and the packets' own delay";
     EXPECT_NEAR(last_minute, first_minute, 0.003) << "no drift over 30 minutes, lost sound or not";
@@ -158,6 +176,87 @@ TEST(SoundPath, SilenceBetweenSoundsStaysOnTheTimelineAndABurstIsCapped) {
   converter.Push(burst.data(), kSampleRate / 2);
   cushion.Take(converter, chunk.data(), kChunk);
   EXPECT_EQ(converter.Queued(), SoundCushion::kTarget);
+}
+
+TEST(SoundPath, TheCushionStartsAtItsTargetAndMendsDriftOneWholeFrameAtATime) {
+  PcmConverter converter(kSampleRate, 2, false);
+  SoundCushion cushion;
+  NumberedSound sound;
+  std::vector<int16_t> chunk(2 * kChunk), heard;  // heard: the left side of every chunk
+  const auto take = [&] {
+    ASSERT_EQ(cushion.Take(converter, chunk.data(), kChunk), kChunk) << "after " << heard.size() / kChunk << " chunks";
+    for (size_t i = 0; i < kChunk; ++i) heard.push_back(chunk[2 * i]);
+  };
+  const auto steady = [&](int chunks, size_t frames_each) {
+    for (int n = 0; n < chunks; ++n) {
+      sound.Push(converter, frames_each);
+      take();
+    }
+  };
+
+  // An 80 ms first burst: sound begins at the target exactly, not 50 ms behind the picture.
+  sound.Push(converter, kSampleRate * 80 / 1000);
+  take();
+  EXPECT_EQ(converter.Queued(), SoundCushion::kTarget);
+  {  // a slow start: a first burst past the cap
+    PcmConverter slow_start(kSampleRate, 2, false);
+    SoundCushion fresh;
+    NumberedSound().Push(slow_start, kSampleRate / 5);
+    fresh.Take(slow_start, chunk.data(), kChunk);
+    EXPECT_EQ(slow_start.Queued(), SoundCushion::kTarget);
+  }
+  steady(100, kChunk);
+  EXPECT_EQ(converter.Queued(), SoundCushion::kTarget);
+  EXPECT_EQ(cushion.dropped() + cushion.repeated(), 0) << "a steady device needs no mending";
+
+  // Packets 20 ms late empty the cushion exactly, and the sound goes on with no gap.
+  take();
+  sound.Push(converter, kChunk / 2);
+  take();
+  ASSERT_EQ(converter.Queued(), 0u);
+  sound.Push(converter, kChunk * 2);
+  take();
+  steady(10, kChunk);
+
+  // A device 0.1 % slow, then 0.1 % fast: single frames played twice, then single frames left out.
+  steady(400, kChunk - 1);
+  steady(399, kChunk + 1);
+  const int64_t dropped = cushion.dropped();  // one left out now shows only in the next chunk
+  steady(1, kChunk + 1);
+  EXPECT_GT(cushion.repeated(), 0);
+  EXPECT_GT(dropped, 0);
+  int64_t twice = 0, left_out = 0;
+  for (size_t i = 1; i < heard.size(); ++i) {
+    const int step = (heard[i] - heard[i - 1] + NumberedSound::kModulo) % NumberedSound::kModulo;
+    ASSERT_LE(step, 2) << "frame " << i << ": " << heard[i - 1] << " then " << heard[i];
+    if (step == 0) {
+      EXPECT_EQ(i % kChunk, kChunk - 1) << "the repeated frame ends its chunk";
+      ++twice;
+    }
+    if (step == 2) ++left_out;
+  }
+  EXPECT_EQ(twice, cushion.repeated());
+  EXPECT_EQ(left_out, dropped);
+
+  // Sound piling up over a few chunks is cut back to the target at the cap, and the cushion
+  // goes on from there as if it had never been full: no more frames left out after it.
+  int64_t dropped_at_cap = -1;
+  for (int n = 0; n < 20 && dropped_at_cap < 0; ++n) {
+    const int64_t before = cushion.dropped();
+    steady(1, kChunk * 3 / 2);
+    if (cushion.dropped() - before > 1) dropped_at_cap = cushion.dropped();
+  }
+  ASSERT_GE(dropped_at_cap, 0) << "the cap was reached";
+  EXPECT_EQ(converter.Queued(), SoundCushion::kTarget);
+  steady(50, kChunk);
+  EXPECT_EQ(cushion.dropped(), dropped_at_cap);
+  EXPECT_EQ(converter.Queued(), SoundCushion::kTarget);
+
+  // The thread held up 50 ms while the system lost all but 25 ms of sound: this chunk plays
+  // the 5 ms of it that were due, and what came later waits for the chunks it belongs to.
+  sound.Push(converter, kSampleRate * 25 / 1000);
+  EXPECT_EQ(cushion.Take(converter, chunk.data(), kChunk, kSampleRate * 50 / 1000), kSampleRate * 5 / 1000u);
+  EXPECT_EQ(converter.Queued(), kSampleRate * 50 / 1000u);
 }
 
 TEST(Pcm, ChannelsAreMixedDownBySpeakerPosition) {
