@@ -7,6 +7,7 @@ namespace capture {
 namespace {
 
 int16_t ToInt16(float v) {
+  if (std::isnan(v)) return 0;  // a broken sample is silence, not whatever the cast makes of it
   const float scaled = std::clamp(v, -1.0f, 1.0f) * 32767.0f;
   return static_cast<int16_t>(scaled < 0 ? scaled - 0.5f : scaled + 0.5f);
 }

@@ -104,7 +104,7 @@ TEST(Pcm, FullScaleAndClippedFloatsSaturateInsteadOfWrapping) {
     float in;
     int16_t out;
   } cases[] = {{1.0f, 32767},   {1.001f, 32767}, {2.0f, 32767}, {1e30f, 32767},
-               {-1.0f, -32767}, {-2.0f, -32767}, {0.5f, 16384}};
+               {-1.0f, -32767}, {-2.0f, -32767}, {0.5f, 16384}, {std::nanf(""), 0}};
   PcmConverter converter(48000, 1, true);
   for (const auto& c : cases) {
     converter.Push(&c.in, 1);
