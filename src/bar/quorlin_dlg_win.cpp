@@ -135,18 +135,20 @@ std::array<CHoverButton*, 8> CQuorlinDlg::Buttons() {
 }
 
 void CQuorlinDlg::LayOutControls() {
-  for (CHoverButton* button : Buttons()) {
+  const auto scaled_place = [this](HWND control, BarRect& scaled) {
     BarRect place{};
-    if (!BarControlPlaceAt96(GetDlgCtrlID(button->m_hWnd), place)) continue;
-    const BarRect scaled = ScaleBarRect(place, m_nDpi);
+    if (!BarControlPlaceAt96(GetDlgCtrlID(control), place)) return false;
+    scaled = ScaleBarRect(place, m_nDpi);
+    return true;
+  };
+  BarRect scaled{};
+  for (CHoverButton* button : Buttons()) {
     // The strip gives the size.
-    SetWindowPos(button->m_hWnd, nullptr, scaled.left, scaled.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (scaled_place(button->m_hWnd, scaled))
+      SetWindowPos(button->m_hWnd, nullptr, scaled.left, scaled.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   for (HWND control : {m_ledState.m_hWnd, m_lblStatus.m_hWnd}) {
-    BarRect place{};
-    if (!BarControlPlaceAt96(GetDlgCtrlID(control), place)) continue;
-    const BarRect scaled = ScaleBarRect(place, m_nDpi);
-    MoveWindow(control, scaled.left, scaled.top, scaled.Width(), scaled.Height(), TRUE);
+    if (scaled_place(control, scaled)) MoveWindow(control, scaled.left, scaled.top, scaled.Width(), scaled.Height(), TRUE);
   }
   RECT client;
   GetClientRect(m_hWnd, &client);
