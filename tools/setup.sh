@@ -16,7 +16,7 @@ apt_update() {
   for try in 1 2 3; do
     $SUDO apt-get update -qq && return 0
     echo "setup: apt-get update failed (try $try of 3)" >&2
-    sleep $((try * 10))
+    [ "$try" -lt 3 ] && sleep $((try * 10))
   done
   return 0
 }
@@ -69,15 +69,32 @@ for p in "${packages[@]}"; do
   fi
 done
 
+# The release the machine's own sources name first (e.g. "bookworm"): its main suite, which
+# both architectures always agree on.
+main_suite() {
+  local dir=${SETUP_APT_DIR:-/etc/apt}
+  cat "$dir"/sources.list "$dir"/sources.list.d/*.list "$dir"/sources.list.d/*.sources 2>/dev/null |
+    awk '/^[[:space:]]*deb[[:space:]]/ { i = 2; if ($i ~ /^\[/) { while ($i !~ /\]$/) i++; i++ } print $(i + 1) }
+         /^Suites:/ { for (i = 2; i <= NF; i++) print $i }' |
+    grep -v -e '-security' -e '-updates' -e '-backports' -e '-proposed' | head -n 1
+}
+
 if [ "${#missing[@]}" -gt 0 ]; then
   echo "setup: installing ${missing[*]}"
-  # While a mirror syncs, an i386 library can lag its amd64 twin, and multiarch refuses the
-  # pair; such a run is tried again on fresh lists a few minutes later.
-  for try in 1 2 3 4; do
+  # A mirror caught mid-sync can leave an i386 library behind its amd64 twin in the security
+  # suite, and multiarch then refuses the pair however long one waits; the main suite alone
+  # always has both, so a failed install is tried once more preferring it.
+  suite=$(main_suite || true)
+  for try in 1 2 3; do
     apt_update
     $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null && break
-    [ "$try" -lt 4 ] || { echo "setup: could not install ${missing[*]}" >&2; exit 1; }
-    echo "setup: the install failed (try $try of 4); trying again in $((try * 60)) s" >&2
+    if [ -n "$suite" ] &&
+      $SUDO apt-get install -y -qq --no-install-recommends -t "$suite" "${missing[@]}" >/dev/null; then
+      echo "setup: installed from $suite without its security updates (the mirror's lists did not agree); running this setup again later takes them"
+      break
+    fi
+    [ "$try" -lt 3 ] || { echo "setup: could not install ${missing[*]}" >&2; exit 1; }
+    echo "setup: the install failed (try $try of 3); trying again in $((try * 60)) s" >&2
     sleep $((try * 60))
   done
   # nginx starts itself on install; the tests start their own server on loopback.
