@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "capture_devices/rules/capture_area.h"
+#include "capture_devices/rules/dpi_awareness.h"
 #include "capture_devices/rules/frame_schedule.h"
 #include "capture_devices/rules/pcm.h"
 #include "capture_devices/rules/test_pattern.h"
@@ -57,6 +58,23 @@ TEST(CaptureArea, VisiblePartOfAnAreaOffTheScreen) {
   EXPECT_EQ(VisiblePart({100, 200, 1920, 720}, full_hd), (CaptureRect{0, 0, 1820, 720})) << "wide, past the right";
   EXPECT_EQ(VisiblePart({1800, -100, 200, 600}, full_hd), (CaptureRect{0, 100, 120, 500})) << "tall, off two edges";
   EXPECT_EQ(VisiblePart({-50, 600, 400, 1000}, full_hd), (CaptureRect{50, 0, 350, 480})) << "tall, past the bottom";
+}
+
+// Windows 10 1607 has thread contexts but refuses per-monitor v2: the device must still be
+// per-monitor there, not system-aware, or two monitors of different scales read wrongly.
+TEST(DpiAwareness, TriesPerMonitorV2ThenPerMonitorThenSystem) {
+  for (const auto& [refused, expected] : std::vector<std::pair<int, std::vector<DpiAwareness>>>{
+           {0, {DpiAwareness::kPerMonitorV2}},
+           {1, {DpiAwareness::kPerMonitorV2, DpiAwareness::kPerMonitor}},
+           {3, {DpiAwareness::kPerMonitorV2, DpiAwareness::kPerMonitor, DpiAwareness::kSystem}}}) {
+    std::vector<DpiAwareness> asked;
+    const int previous = SetBestDpiAwareness([&](DpiAwareness a) {
+      asked.push_back(a);
+      return static_cast<int>(asked.size()) > refused ? 7 : 0;  // 7: the context it had
+    });
+    EXPECT_EQ(asked, expected) << refused << " refused";
+    EXPECT_EQ(previous, refused < 3 ? 7 : 0) << refused << " refused";
+  }
 }
 
 TEST(FrameSchedule, SkipsOnlySlotsAWholeIntervalPast) {
