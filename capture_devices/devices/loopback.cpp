@@ -81,7 +81,7 @@ struct Endpoint {
   std::unique_ptr<PcmConverter> converter;
   size_t frame_bytes = 0;
   std::vector<BYTE> silence;
-  HRESULT error = S_OK;  // why Open failed, where the system said
+  HRESULT error = S_OK;  // the step of Open that failed, where the system said why
 
   ~Endpoint() {
     if (client) client->Stop();
@@ -111,8 +111,9 @@ struct Endpoint {
       frame_bytes = mix->nBlockAlign;
     }
     CoTaskMemFree(mix);
-    ok = ok && SUCCEEDED(client->GetService(__uuidof(IAudioCaptureClient), capture.ReceiveVoid())) &&
-         SUCCEEDED(client->Start());
+    // Wine takes a loopback client but refuses it the capture service.
+    ok = ok && SUCCEEDED(error = client->GetService(__uuidof(IAudioCaptureClient), capture.ReceiveVoid())) &&
+         SUCCEEDED(error = client->Start());
     if (!ok) client.Reset();
     return ok;
   }
