@@ -124,6 +124,7 @@ for place in 1100,500,1418,796:1100,500,1418,796 1400,100,1718,396:962,30,1280,3
   store_rect "${place%:*}"
   e2e_click 'id=1015 class="Button"'
   e2e_until 10 camera_at "${place#*:}" || fail "a stored ${place%:*} gave $(camera_rect), not ${place#*:}"
+  e2e_screenshot "camera_window_stored_${place%%,*}"
   e2e_click 'id=1015 class="Button"'
   e2e_until 10 camera_gone || fail "the camera button did not close the window"
 done
