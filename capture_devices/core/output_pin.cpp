@@ -19,6 +19,7 @@ namespace {
 
 constexpr REFERENCE_TIME kDefaultFrameInterval = 400000;  // 25 frames per second
 constexpr REFERENCE_TIME kSoundChunk = 200000;            // 20 ms of sound per sample
+constexpr REFERENCE_TIME kSoundClockJump = 10000000;      // later than this: slept, not held up
 constexpr long kVideoBuffers = 4;
 constexpr long kSoundBuffers = 25;
 
@@ -437,10 +438,12 @@ void COutputPin::RunSession(REFERENCE_TIME interval) {
       continue;
     }
     if (WaitForSingleObject(m_hRunEvent, 0) != WAIT_OBJECT_0) break;  // paused
-    if (video)
+    if (video) {
       m_nDropped += schedule.SkipLateSlots(watch.Elapsed() - first_due);
-    else
+    } else {
+      schedule.RestartAfterClockJump(watch.Elapsed() - first_due, kSoundClockJump);
       m_stream.ChunkLateBy(watch.Elapsed() - first_due - schedule.DueTime());
+    }
 
     ComPtr<IMediaSample> sample;
     BYTE* data = nullptr;

@@ -81,6 +81,7 @@ struct Endpoint {
   std::unique_ptr<PcmConverter> converter;
   size_t frame_bytes = 0;
   std::vector<BYTE> silence;
+  HRESULT error = S_OK;  // the step of Open that failed, where the system said why
 
   ~Endpoint() {
     if (client) client->Stop();
@@ -88,9 +89,10 @@ struct Endpoint {
 
   // Starts capturing `device` (with AUDCLNT_STREAMFLAGS_LOOPBACK: what that output plays).
   bool Open(IMMDevice* device, DWORD flags) {
-    if (FAILED(device->Activate(__uuidof(IAudioClient), CLSCTX_ALL, nullptr, client.ReceiveVoid()))) return false;
+    error = device->Activate(__uuidof(IAudioClient), CLSCTX_ALL, nullptr, client.ReceiveVoid());
+    if (FAILED(error)) return false;
     WAVEFORMATEX* mix = nullptr;
-    if (FAILED(client->GetMixFormat(&mix))) return false;
+    if (FAILED(error = client->GetMixFormat(&mix))) return false;
     const auto* extensible = mix->wFormatTag == WAVE_FORMAT_EXTENSIBLE && mix->cbSize >= 22
                                  ? reinterpret_cast<const WAVEFORMATEXTENSIBLE*>(mix)
                                  : nullptr;
@@ -101,15 +103,17 @@ struct Endpoint {
     const bool usable = ((is_float && mix->wBitsPerSample == 32) || (is_pcm && mix->wBitsPerSample == 16)) &&
                         mix->nChannels > 0 && mix->nSamplesPerSec > 0;
     // 200 ms of room: Read comes every 20 ms, and a streaming thread held up longer loses sound anyway.
-    bool ok = usable && SUCCEEDED(client->Initialize(AUDCLNT_SHAREMODE_SHARED, flags, 2000000, 0, mix, nullptr));
+    if (usable) error = client->Initialize(AUDCLNT_SHAREMODE_SHARED, flags, 2000000, 0, mix, nullptr);
+    bool ok = usable && SUCCEEDED(error);
     if (ok) {
       converter = std::make_unique<PcmConverter>(static_cast<int>(mix->nSamplesPerSec), mix->nChannels, is_float,
                                                  extensible ? extensible->dwChannelMask : 0);
       frame_bytes = mix->nBlockAlign;
     }
     CoTaskMemFree(mix);
-    ok = ok && SUCCEEDED(client->GetService(__uuidof(IAudioCaptureClient), capture.ReceiveVoid())) &&
-         SUCCEEDED(client->Start());
+    // Wine takes a loopback client but refuses it the capture service.
+    ok = ok && SUCCEEDED(error = client->GetService(__uuidof(IAudioCaptureClient), capture.ReceiveVoid())) &&
+         SUCCEEDED(error = client->Start());
     if (!ok) client.Reset();
     return ok;
   }
@@ -158,13 +162,15 @@ struct Loopback::State {
   }
 
   // Captures the default output: loopback where the system allows it, else its monitor.
+  // Nothing opened is retried soon (the device held exclusively, being removed).
   void Open() {
     endpoint.reset();
     ComPtr<IMMDevice> output;
     if (!enumerator || FAILED(enumerator->GetDefaultAudioEndpoint(eRender, eConsole, output.Receive()))) return;
     auto opened = std::make_unique<Endpoint>();
     if (!opened->Open(output.get(), AUDCLNT_STREAMFLAGS_LOOPBACK)) {
-      ComPtr<IMMDevice> monitor = FindMonitorOf(enumerator.get(), output.get());
+      const bool refused = opened->error == AUDCLNT_E_WRONG_ENDPOINT_TYPE;
+      ComPtr<IMMDevice> monitor = FindMonitorOf(enumerator.get(), output.get(), refused);
       opened = std::make_unique<Endpoint>();
       if (!monitor || !opened->Open(monitor.get(), 0)) return;
       opened->monitor = true;

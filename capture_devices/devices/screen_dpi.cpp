@@ -1,5 +1,7 @@
 #include "capture_devices/devices/screen_dpi.h"
 
+#include "capture_devices/rules/dpi_awareness.h"
+
 namespace capture {
 namespace {
 
@@ -7,7 +9,19 @@ namespace {
 // functions that take them exist only on Windows 10 1607 and later: both are found at run time.
 using DpiContext = HANDLE;
 const DpiContext kSystemAware = reinterpret_cast<DpiContext>(-2);
+const DpiContext kPerMonitorAware = reinterpret_cast<DpiContext>(-3);
 const DpiContext kPerMonitorAwareV2 = reinterpret_cast<DpiContext>(-4);
+
+DpiContext ContextOf(DpiAwareness awareness) {
+  switch (awareness) {
+    case DpiAwareness::kPerMonitorV2:
+      return kPerMonitorAwareV2;
+    case DpiAwareness::kPerMonitor:
+      return kPerMonitorAware;
+    default:
+      return kSystemAware;
+  }
+}
 
 struct DpiFunctions {
   DpiContext(WINAPI* set_thread)(DpiContext) = nullptr;
@@ -43,10 +57,7 @@ DpiContext SetBestThreadAwareness() {
     SetProcessDPIAware();
     return nullptr;
   }
-  // Per-monitor v2 came with Windows 10 1703; 1607 refuses it and takes system awareness.
-  DpiContext previous = f.set_thread(kPerMonitorAwareV2);
-  if (!previous) previous = f.set_thread(kSystemAware);
-  return previous;
+  return SetBestDpiAwareness([&f](DpiAwareness awareness) { return f.set_thread(ContextOf(awareness)); });
 }
 
 }  // namespace

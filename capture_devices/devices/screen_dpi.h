@@ -8,8 +8,8 @@
 namespace capture {
 
 // Makes the calling thread DPI-aware through its awareness context on Windows 10 1607 and
-// later: per-monitor v2 where the system has it, else system-aware. On older systems, where
-// only the whole process can be made aware, the process.
+// later: per-monitor v2 where the system has it, else per-monitor, else system-aware. On
+// older systems, where only the whole process can be made aware, the process.
 void MakeThreadDpiAware();
 
 // For the host's thread that opens the device: aware while this lives, then back to what the

@@ -1,5 +1,9 @@
 #include "capture_devices/devices/sound_endpoints.h"
 
+#include <vector>
+
+#include "capture_devices/rules/loopback_stand_in.h"
+
 namespace capture {
 
 using platform::ComPtr;
@@ -28,14 +32,14 @@ std::wstring FriendlyNameOf(IMMDevice* device) {
   return text;
 }
 
-ComPtr<IMMDevice> FindMonitorOf(IMMDeviceEnumerator* enumerator, IMMDevice* output) {
-  const std::wstring name = FriendlyNameOf(output);
+ComPtr<IMMDevice> FindMonitorOf(IMMDeviceEnumerator* enumerator, IMMDevice* output, bool loopback_refused) {
+  const std::vector<std::wstring> names = LoopbackStandInNames(FriendlyNameOf(output), loopback_refused);
   ComPtr<IMMDeviceCollection> inputs;
   UINT count = 0;
-  if (name.empty() || FAILED(enumerator->EnumAudioEndpoints(eCapture, DEVICE_STATE_ACTIVE, inputs.Receive())) ||
+  if (names.empty() || FAILED(enumerator->EnumAudioEndpoints(eCapture, DEVICE_STATE_ACTIVE, inputs.Receive())) ||
       FAILED(inputs->GetCount(&count)))
     return {};
-  for (const std::wstring& wanted : {L"Monitor of " + name, name}) {
+  for (const std::wstring& wanted : names) {
     for (UINT i = 0; i < count; ++i) {
       ComPtr<IMMDevice> input;
       if (SUCCEEDED(inputs->Item(i, input.Receive())) && FriendlyNameOf(input.get()) == wanted) return input;

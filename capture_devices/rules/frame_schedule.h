@@ -25,6 +25,12 @@ class FrameSchedule {
     return skipped;
   }
 
+  // Sound, which makes up every chunk it owes after a short hold-up: a clock that has jumped
+  // ahead by more than `jump` at time `now` (a machine that slept, whose performance counter
+  // went on counting) starts the schedule again from now. The chunks of the gap are skipped,
+  // their time left as a gap in the stamps; returns how many.
+  int64_t RestartAfterClockJump(int64_t now, int64_t jump) { return now - DueTime() > jump ? SkipLateSlots(now) : 0; }
+
   void Advance() { ++next_; }
 
  private:

@@ -73,6 +73,8 @@ bool CQuorlinDlg::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT&
 }
 
 BOOL CQuorlinDlg::OnInitDialog() {
+  // F8 works from here on, and the start-up check's modal loop delivers Start presses.
+  m_workflow.HoldStartsForStartup(true);
   m_hHotkeyLib = LoadHotkeyLibrary(m_hWnd);
 
   m_btnStart.SubclassDlgItem(IDC_START, m_hWnd);
@@ -242,7 +244,8 @@ LRESULT CQuorlinDlg::OnTimer(WPARAM id, LPARAM) {
       EndDialog(IDCANCEL);
     } else {
       PlaceBarAtTop(0);
-      FinishInterruptedRecording();
+      m_workflow.HoldStartsForStartup(false);
+      FinishInterruptedRecording();  // before any message can start a recording
     }
   }
   return 0;

@@ -1,5 +1,6 @@
 #include "devices/camera_position.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -9,7 +10,8 @@
 namespace devices {
 namespace {
 constexpr size_t kBytes = 16;
-constexpr int32_t kSmallest = 33;  // a stored side of 32 or less is not a usable window
+constexpr int32_t kSmallest = 33;   // a stored side of 32 or less is not a usable window
+constexpr int64_t kGrabbable = 32;  // pixels of the window on a monitor, each way, to drag it by
 }  // namespace
 
 std::optional<Box> ReadCameraPosition(const std::wstring& path) {
@@ -38,6 +40,15 @@ Box DefaultCameraPosition(int32_t screen_width, int32_t window_width, int32_t wi
   const int32_t left = screen_width - window_width;
   const int32_t top = ScaleForDpi(30, dpi);
   return {left, top, left + window_width, top + window_height};
+}
+
+bool LiesOnAMonitor(const Box& place, const std::vector<Box>& monitors) {
+  for (const Box& m : monitors) {
+    const int64_t wide = int64_t{std::min(place.right, m.right)} - std::max(place.left, m.left);
+    const int64_t high = int64_t{std::min(place.bottom, m.bottom)} - std::max(place.top, m.top);
+    if (wide >= kGrabbable && high >= kGrabbable) return true;
+  }
+  return false;
 }
 
 }  // namespace devices

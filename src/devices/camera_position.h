@@ -4,6 +4,7 @@
 #pragma once
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "controls/dpi_scale.h"
 #include "devices/capture_size_rules.h"
@@ -19,5 +20,9 @@ bool WriteCameraPosition(const std::wstring& path, const Box& rect);
 // Without a stored position: the window's own size, touching the right edge of the screen,
 // 30 pixels below its top at 100 % (that gap grows with the display scale, `dpi`).
 Box DefaultCameraPosition(int32_t screen_width, int32_t window_width, int32_t window_height, int dpi = kDesignDpi);
+
+// True when enough of `place` lies on one of `monitors` (their screen rectangles) to grab and
+// drag it back: a window left where a monitor was before undocking does not.
+bool LiesOnAMonitor(const Box& place, const std::vector<Box>& monitors);
 
 }  // namespace devices

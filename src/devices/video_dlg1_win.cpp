@@ -1,5 +1,7 @@
 #include "devices/video_dlg1_win.h"
 
+#include <vector>
+
 #include "app/paths.h"
 #include "devices/camera_position.h"
 #include "framework/dpi_win.h"
@@ -8,6 +10,17 @@
 
 namespace {
 std::wstring PositionFile() { return GetUserDataFolder() + L"vw1.cfg"; }
+
+BOOL CALLBACK AddMonitor(HMONITOR, HDC, LPRECT rect, LPARAM list) {
+  reinterpret_cast<std::vector<devices::Box>*>(list)->push_back({rect->left, rect->top, rect->right, rect->bottom});
+  return TRUE;
+}
+
+std::vector<devices::Box> MonitorRects() {
+  std::vector<devices::Box> monitors;
+  EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
+  return monitors;
+}
 }  // namespace
 
 CVideoDlg1::CVideoDlg1(HWND owner) : CDialog(IDD_VIDEO_DIALOG, owner), m_pOwner(owner) {}
@@ -49,7 +62,9 @@ void CVideoDlg1::CloseCamera() {
 }
 
 void CVideoDlg1::RestorePosition() {
-  const std::optional<devices::Box> stored = devices::ReadCameraPosition(PositionFile());
+  std::optional<devices::Box> stored = devices::ReadCameraPosition(PositionFile());
+  // The monitor it was left on may be gone (undocked, a lid closed).
+  if (stored && !devices::LiesOnAMonitor(*stored, MonitorRects())) stored.reset();
   RECT window;
   GetWindowRect(m_hWnd, &window);
   const devices::Box place =

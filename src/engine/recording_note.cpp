@@ -20,9 +20,11 @@ bool IsDigits(const std::wstring& text, size_t from, size_t count) {
 bool IsTimestampName(const std::wstring& name) {
   if (!IsDigits(name, 0, 14)) return false;
   if (name.size() == 14) return true;
-  if (name[14] != L'_' || name.size() > 17 || !IsDigits(name, 15, name.size() - 15)) return false;
-  const int suffix = std::stoi(name.substr(15));
-  return suffix >= 2 && suffix <= 99 && name[15] != L'0';
+  // One or two digits after the "_" (a damaged note may have none).
+  if (name[14] != L'_' || name.size() < 16 || name.size() > 17 || !IsDigits(name, 15, name.size() - 15)) return false;
+  int suffix = 0;
+  for (size_t i = 15; i < name.size(); ++i) suffix = suffix * 10 + (name[i] - L'0');
+  return suffix >= 2 && name[15] != L'0';
 }
 
 // A full path without control characters, forward slashes or "." and ".." steps.

@@ -41,6 +41,7 @@ std::wstring FallbackStatusText(int32_t kind) {
 }
 
 void RecordingWorkflow::StartOrStopRecording() {
+  if (m_bStartupHeld) return;
   if (IsRunActive()) {
     bar_.RequestStop();
     return;
@@ -81,6 +82,8 @@ void RecordingWorkflow::StartOrStopRecording() {
 void RecordingWorkflow::StopRecording() { bar_.RequestStop(); }
 
 void RecordingWorkflow::FinishInterruptedRecording(const std::wstring& recording_file, const std::wstring& final_file) {
+  // A run's own note names the recording it is writing: never one to finish.
+  if (IsRunActive()) return;
   m_strRecordingFile = recording_file;
   m_strFinalFile = final_file;
   m_bLive = false;
@@ -89,10 +92,9 @@ void RecordingWorkflow::FinishInterruptedRecording(const std::wstring& recording
     StartRemux();
     return;
   }
-  // Nothing to copy; whatever is there stays for the user to look at.
-  m_bInterrupted = false;
-  bar_.RemoveRecordingNote();
-  bar_.ShowMessage(InterruptedRecordingNotice(false));
+  // Nothing to copy; whatever is there stays for the user to look at. A whole final file
+  // means the copy was done and only its tidying up was cut off.
+  bar_.ShowMessage(EndInterruptedCopy(bar_.IsCompleteMediaFile(final_file)));
 }
 
 void RecordingWorkflow::HandleRunReport(const RunEvent& event) {
@@ -174,13 +176,17 @@ std::wstring RecordingWorkflow::ApplyRunEnd(int32_t kind, const std::string& tex
   }
   bar_.HoldSteady();
   if (copy_follows) return notice;
+  // Whatever else the end says, the user learns what became of the earlier recording.
+  if (m_bInterrupted) return EndInterruptedCopy(kind == RUN_EXITED && CopyIsWhole(value));
   bar_.RemoveRecordingNote();
-  if (m_bInterrupted) {
-    // Whatever else the end says, the user learns what became of the earlier recording.
-    m_bInterrupted = false;
-    notice = InterruptedRecordingNotice(kind == RUN_EXITED && CopyIsWhole(value));
-  }
   return notice;
+}
+
+std::wstring RecordingWorkflow::EndInterruptedCopy(bool copy_whole) {
+  m_bInterrupted = false;
+  if (!copy_whole && bar_.FileSize(m_strRecordingFile) > 0) return RecordingKeptNotice();  // the note stays
+  bar_.RemoveRecordingNote();
+  return InterruptedRecordingNotice(copy_whole);
 }
 
 void RecordingWorkflow::StartRemux() {

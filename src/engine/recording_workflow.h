@@ -68,15 +68,22 @@ class RecordingWorkflow {
   RecordingWorkflow(const RecordingWorkflow&) = delete;
   RecordingWorkflow& operator=(const RecordingWorkflow&) = delete;
 
-  // Start button and F8: starts a run when none is active, asks it to stop otherwise.
+  // Start button and F8: starts a run when none is active, asks it to stop otherwise; does
+  // nothing while the start-up is held.
   void StartOrStopRecording();
+  // From the bar's creation until the start-up check has ended and a note left by an earlier
+  // run has been dealt with, nothing may start a recording (its note would be taken for the
+  // earlier one's).
+  void HoldStartsForStartup(bool hold) { m_bStartupHeld = hold; }
   // Hidden Stop button: asks the current run to stop, whatever the state.
   void StopRecording();
   // A report posted by a run: becomes the run state, then the bar reacts to it.
   void HandleRunReport(const RunEvent& event);
   // At start-up, for a note left by a run that never ended: copies that recording into its
   // final file as a stop would have, and tells the user how that went. A recording that is
-  // missing or empty is left as it is and named in the message. Call only while idle.
+  // missing or empty is left as it is and named in the message, unless its whole final file
+  // is already there. The note stays while the recording is kept and no whole final file is,
+  // so that the next start tries again. Does nothing while a run is active.
   void FinishInterruptedRecording(const std::wstring& recording_file, const std::wstring& final_file);
   // The bar's reaction to one report; value is the exit code of RUN_EXITED.
   void ApplyRunEvent(int32_t kind, const std::string& text, double value = 0.0);
@@ -99,6 +106,9 @@ class RecordingWorkflow {
   bool CopyIsWhole(double exit_code);
   std::wstring RecordingKeptNotice();
   std::wstring InterruptedRecordingNotice(bool finished) const;
+  // The end of the copy of an interrupted recording: what the user is told, and whether the
+  // note can go.
+  std::wstring EndInterruptedCopy(bool copy_whole);
   // False (and nothing chosen) when the time stamp and every suffix up to "_99" are taken.
   bool ChooseFileNames(const SettingsRecord& settings);
   std::wstring Word() const;  // the status texts' word: recording or live
@@ -111,5 +121,6 @@ class RecordingWorkflow {
   bool m_bRemuxing = false;
   bool m_bLive = false;
   bool m_bInterrupted = false;  // the copy finishes a recording of an earlier run
-  std::string m_strLastTime;    // the last progress time of the current run, ANSI
+  bool m_bStartupHeld = false;
+  std::string m_strLastTime;  // the last progress time of the current run, ANSI
 };

@@ -5,6 +5,13 @@
 #include "controls/dpi_scale.h"
 #include "res/resource.h"
 
+static bool operator==(const BarRect& a, const BarRect& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+static void PrintTo(const BarRect& r, std::ostream* out) {
+  *out << "{" << r.left << "," << r.top << "," << r.right << "," << r.bottom << "}";
+}
+
 namespace {
 
 bool Inside(const BarRect& inner, const BarRect& outer) {
@@ -45,6 +52,29 @@ TEST(BarLayout, EveryControlStaysOnItsPartOfTheSkinAtEveryScale) {
   BarRect place{};
   EXPECT_FALSE(BarControlPlaceAt96(2, place));  // the close button (IDCANCEL) has its own rule
   EXPECT_FALSE(BarControlPlaceAt96(4711, place));
+}
+
+// Worked out by hand (halves away from zero), not by the function under test: the lamp and
+// the status line, and a button, at 100 %, 125 %, 150 % and 200 %.
+TEST(BarLayout, ScalesEachEdgeOnItsOwnAxis) {
+  struct Case {
+    int dpi;
+    BarRect led, status, start;
+  } cases[] = {
+      {96, {305, 31, 323, 49}, {338, 29, 560, 51}, {11, 17, 47, 53}},
+      {120, {381, 39, 404, 61}, {423, 36, 700, 64}, {14, 21, 59, 66}},
+      {144, {458, 47, 485, 74}, {507, 44, 840, 77}, {17, 26, 71, 80}},
+      {192, {610, 62, 646, 98}, {676, 58, 1120, 102}, {22, 34, 94, 106}},
+  };
+  for (const Case& c : cases) {
+    BarRect place{};
+    ASSERT_TRUE(BarControlPlaceAt96(IDC_LED, place));
+    EXPECT_EQ(ScaleBarRect(place, c.dpi), c.led) << c.dpi;
+    ASSERT_TRUE(BarControlPlaceAt96(IDC_STATUS, place));
+    EXPECT_EQ(ScaleBarRect(place, c.dpi), c.status) << c.dpi;
+    ASSERT_TRUE(BarControlPlaceAt96(IDC_START, place));
+    EXPECT_EQ(ScaleBarRect(place, c.dpi), c.start) << c.dpi;
+  }
 }
 
 }  // namespace

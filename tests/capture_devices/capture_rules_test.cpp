@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "capture_devices/rules/capture_area.h"
+#include "capture_devices/rules/dpi_awareness.h"
+#include "capture_devices/rules/loopback_stand_in.h"
 #include "capture_devices/rules/frame_schedule.h"
 #include "capture_devices/rules/pcm.h"
 #include "capture_devices/rules/test_pattern.h"
@@ -57,6 +59,64 @@ TEST(CaptureArea, VisiblePartOfAnAreaOffTheScreen) {
   EXPECT_EQ(VisiblePart({100, 200, 1920, 720}, full_hd), (CaptureRect{0, 0, 1820, 720})) << "wide, past the right";
   EXPECT_EQ(VisiblePart({1800, -100, 200, 600}, full_hd), (CaptureRect{0, 100, 120, 500})) << "tall, off two edges";
   EXPECT_EQ(VisiblePart({-50, 600, 400, 1000}, full_hd), (CaptureRect{50, 0, 350, 480})) << "tall, past the bottom";
+}
+
+// Windows 10 1607 has thread contexts but refuses per-monitor v2: the device must still be
+// per-monitor there, not system-aware, or two monitors of different scales read wrongly.
+TEST(DpiAwareness, TriesPerMonitorV2ThenPerMonitorThenSystem) {
+  for (const auto& [refused, expected] : std::vector<std::pair<int, std::vector<DpiAwareness>>>{
+           {0, {DpiAwareness::kPerMonitorV2}},
+           {1, {DpiAwareness::kPerMonitorV2, DpiAwareness::kPerMonitor}},
+           {3, {DpiAwareness::kPerMonitorV2, DpiAwareness::kPerMonitor, DpiAwareness::kSystem}}}) {
+    std::vector<DpiAwareness> asked;
+    const int previous = SetBestDpiAwareness([&](DpiAwareness a) {
+      asked.push_back(a);
+      return static_cast<int>(asked.size()) > refused ? 7 : 0;  // 7: the context it had
+    });
+    EXPECT_EQ(asked, expected) << refused << " refused";
+    EXPECT_EQ(previous, refused < 3 ? 7 : 0) << refused << " refused";
+  }
+}
+
+// A headset's microphone has the output's own name on Windows: it may stand in for the
+// loopback only where the system refuses loopback itself, never after a passing failure.
+TEST(LoopbackStandIn, OnlyAMonitorUnlessTheSystemRefusesLoopback) {
+  const std::wstring headset = L"耳机 (Hands-Free AG Audio)";
+  EXPECT_EQ(LoopbackStandInNames(headset, false), std::vector<std::wstring>{L"Monitor of " + headset});
+  EXPECT_EQ(LoopbackStandInNames(headset, true), (std::vector<std::wstring>{L"Monitor of " + headset, headset}));
+  EXPECT_TRUE(LoopbackStandInNames(L"", true).empty());
+}
+
+// A machine that sleeps for an hour mid-recording: the sound must not make the 180,000
+// chunks it owes back to back, but go on from now, the hour a gap in its time stamps. A
+// hold-up of a second or less is still made up chunk by chunk, so no sound is lost.
+TEST(FrameSchedule, SoundStartsAgainFromNowAfterTheClockJumps) {
+  const int64_t chunk = 200000, second = 10000000, hour = 3600 * second;
+  FrameSchedule s(chunk);
+  int64_t now = 0;
+  // The sound loop on a simulated clock: it waits for a chunk's due time, makes it in 0.1 ms.
+  const auto chunks_made_until = [&](int64_t end) {
+    int64_t made = 0;
+    while (now < end) {
+      if (now < s.DueTime()) {
+        now = s.DueTime();
+        continue;
+      }
+      s.RestartAfterClockJump(now, second);
+      ++made;
+      s.Advance();
+      now += 1000;
+    }
+    return made;
+  };
+  EXPECT_EQ(chunks_made_until(second), 50);
+  now += second;  // held up for exactly a second: every chunk is still made
+  EXPECT_EQ(chunks_made_until(now + second), 100);
+  EXPECT_EQ(s.NextIndex() * chunk, 3 * second);
+
+  now += hour;
+  EXPECT_EQ(chunks_made_until(now + second), 50);
+  EXPECT_EQ(s.NextIndex() * chunk, 4 * second + hour) << "the hour is in the stamps";
 }
 
 TEST(FrameSchedule, SkipsOnlySlotsAWholeIntervalPast) {

@@ -55,8 +55,27 @@ TEST(CameraPositionFile, RoundTripsEveryByteAndRejectsTinyWindows) {
   ASSERT_TRUE(WriteCameraPosition(path, {100, 100, 133, 133}));
   EXPECT_EQ(ReadCameraPosition(path), (Box{100, 100, 133, 133}));
 
+  // Left of and above the primary monitor (every byte of a negative number), and across x = 0.
+  for (const Box& box : {Box{-1180, -300, -862, -40}, Box{-159, 200, 159, 460}}) {
+    ASSERT_TRUE(WriteCameraPosition(path, box));
+    EXPECT_EQ(ReadCameraPosition(path), box);
+  }
+
   std::ofstream(folder.path() / "vw1.cfg", std::ios::binary) << "short";
   EXPECT_FALSE(ReadCameraPosition(path));
 
   EXPECT_EQ(DefaultCameraPosition(1280, 318, 260), (Box{962, 30, 1280, 290}));
+}
+
+TEST(CameraPlacement, KeepsAPlaceThatCanStillBeGrabbedOnSomeMonitor) {
+  const std::vector<Box> monitors = {{0, 0, 1920, 1080}, {-1280, -200, 0, 824}};
+  EXPECT_TRUE(LiesOnAMonitor({-1180, -300, -862, -40}, monitors)) << "partly above the left monitor";
+  EXPECT_TRUE(LiesOnAMonitor({-159, 200, 159, 460}, monitors)) << "across both";
+  EXPECT_TRUE(LiesOnAMonitor({1760, 900, 2078, 1160}, monitors)) << "half off the bottom right";
+  EXPECT_FALSE(LiesOnAMonitor({2000, 100, 2318, 360}, monitors)) << "where an undocked monitor was";
+  EXPECT_FALSE(LiesOnAMonitor({-1400, 900, -1082, 1160}, monitors)) << "below the left monitor";
+  // Only a sliver showing cannot be grabbed: 20 pixels wide on screen.
+  EXPECT_FALSE(LiesOnAMonitor({1900, 100, 2218, 360}, monitors));
+  EXPECT_TRUE(LiesOnAMonitor({1888, 1048, 2206, 1308}, monitors)) << "a 32 x 32 corner is enough";
+  EXPECT_FALSE(LiesOnAMonitor({100, 100, 418, 360}, {})) << "no monitor known";
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The camera window from the bar's camera button, with the test camera: its first place at the
 # right screen edge, the moving picture, dragging, maximising, its place kept in vw1.cfg (also
-# a top of 10, a 0x0A byte), a recording that shows it, and a camera that is not installed.
+# a top of 10, a 0x0A byte, and a place half off the screen; a place on no monitor gives the
+# first place again), a recording that shows it, and a camera that is not installed.
 source "$(dirname "$0")/e2e_lib.sh" "$1"
 e2e_start_display
 e2e_install_encoder
@@ -113,6 +114,20 @@ e2e_click 'id=1015 class="Button"'
 e2e_until 10 camera_at 40,10,320,220 || fail "a stored top of 10 gave $(camera_rect)"
 e2e_click 'id=1015 class="Button"'
 e2e_until 10 camera_gone || fail "the camera button did not close the window"
+
+# A place half off the screen is kept; one on no monitor (a monitor since unplugged) gives the
+# default place.
+store_rect() {
+  python3 -c "import struct,sys; open(sys.argv[1],'wb').write(struct.pack('<4i', *map(int, sys.argv[2].split(','))).replace(b'\n', b'\r\n'))" "$data/vw1.cfg" "$1"
+}
+for place in 1100,500,1418,796:1100,500,1418,796 1400,100,1718,396:962,30,1280,326; do
+  store_rect "${place%:*}"
+  e2e_click 'id=1015 class="Button"'
+  e2e_until 10 camera_at "${place#*:}" || fail "a stored ${place%:*} gave $(camera_rect), not ${place#*:}"
+  e2e_screenshot "camera_window_stored_${place%%,*}"
+  e2e_click 'id=1015 class="Button"'
+  e2e_until 10 camera_gone || fail "the camera button did not close the window"
+done
 
 # A camera that is not installed: the window shows and goes at once, no message, and the
 # button is off again. (Settings are read at start.)

@@ -41,6 +41,7 @@ TEST(RecordingNote, AnythingElseIsDamaged) {
       Note("D:\\Rec\\20240305140709.ts", "D:\\Rec\\20240305140709.ts"),
       Note("D:\\Rec\\notes.ts", "D:\\Rec\\notes_rec.mp4"),  // not a start time
       Note("D:\\Rec\\2024030514070.ts", "D:\\Rec\\2024030514070_rec.mp4"),
+      Note("D:\\Rec\\20240305140709_.ts", "D:\\Rec\\20240305140709__rec.mp4"),  // nothing after "_"
       Note("D:\\Rec\\20240305140709_1.ts", "D:\\Rec\\20240305140709_1_rec.mp4"),
       Note("D:\\Rec\\20240305140709_02.ts", "D:\\Rec\\20240305140709_02_rec.mp4"),
       Note("D:\\Rec\\20240305140709_100.ts", "D:\\Rec\\20240305140709_100_rec.mp4"),

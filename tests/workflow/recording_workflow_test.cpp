@@ -585,34 +585,40 @@ TEST_F(RecordingWorkflowTest, TheNoteCoversARecordingUntilItsEndIsShown) {
 }
 
 // A recording noted by a run that never ended is copied at the next start as a stop would
-// have copied it; the user is told which file came of it, or which file could not be used.
+// have copied it; the user is told which file came of it, which file still holds it (its note
+// stays for the next start), or which file could not be used.
 TEST_F(RecordingWorkflowTest, AnInterruptedRecordingIsFinishedAndNamed) {
   const std::wstring recording = L"E:\\录像\\20231224080000.ts";
   const std::wstring final_file = L"E:\\录像\\20231224080000_rec.mp4";
   const std::wstring finished = L"上次录制没有正常结束，已为您生成录制文件：\r\n" + final_file;
+  const std::wstring kept = L"生成最终文件失败，录制内容仍保存在文件：\r\n" + recording;
   const std::wstring lost = L"上次录制没有正常结束，以下录制文件无法恢复：\r\n" + recording;
   struct Case {
     const char* name;
     int64_t recording_size;  // -1: missing
+    int64_t final_before;    // a final file already there; -1: none
     std::vector<RunEvent> reports;
     int64_t final_size;  // left by the copy; -1: none
     std::wstring message;
     bool recording_deleted;
+    bool note_kept;
   };
   const Case cases[] = {
-      {"copied whole", 188 * 1000, {{RUN_STARTING, 0.0, {}}, {RUN_EXITED, 0.0, {}}}, 150000, finished, true},
-      {"copy cut short", 188 * 1000, {{RUN_EXITED, 0.0, {}}}, 0, lost, false},
-      {"unreadable by the copy", 188 * 1000, {{RUN_EXITED, 1.0, {}}}, -1, lost, false},
-      {"copy could not start", 188 * 1000, {{RUN_FAILED, -1.0, {}}}, -1, lost, false},
-      {"copy stopped by F8", 188 * 1000, {{RUN_STOPPED, 0.0, {}}}, -1, lost, false},
-      {"recording missing", -1, {}, -1, lost, false},
-      {"recording empty", 0, {}, -1, lost, false},
+      {"copied whole", 188 * 1000, -1, {{RUN_STARTING, 0.0, {}}, {RUN_EXITED, 0.0, {}}}, 150000, finished, true, false},
+      {"copy cut short", 188 * 1000, -1, {{RUN_EXITED, 0.0, {}}}, 0, kept, false, true},
+      {"unreadable by the copy", 188 * 1000, -1, {{RUN_EXITED, 1.0, {}}}, -1, kept, false, true},
+      {"copy could not start", 188 * 1000, -1, {{RUN_FAILED, -1.0, {}}}, -1, kept, false, true},
+      {"copy stopped by F8", 188 * 1000, -1, {{RUN_STOPPED, 0.0, {}}}, -1, kept, false, true},
+      {"recording missing", -1, -1, {}, -1, lost, false, false},
+      {"recording empty", 0, -1, {}, -1, lost, false, false},
+      {"ended after the copy deleted it", -1, 150000, {}, -1, finished, false, false},
   };
   for (const Case& c : cases) {
     Session session(bar);
     FakeRecordingBar& local = session.bar;
     local.note.emplace(recording, final_file);
     if (c.recording_size >= 0) local.files[recording] = c.recording_size;
+    if (c.final_before >= 0) local.files[final_file] = c.final_before;
     session.flow.FinishInterruptedRecording(recording, final_file);
     if (c.recording_size > 0) {
       ASSERT_EQ(1u, local.runs.size()) << c.name;
@@ -630,7 +636,7 @@ TEST_F(RecordingWorkflowTest, AnInterruptedRecordingIsFinishedAndNamed) {
     EXPECT_EQ(std::vector<std::wstring>{c.message}, local.messages) << c.name;
     EXPECT_EQ(c.recording_deleted ? std::vector<std::wstring>{recording} : std::vector<std::wstring>{}, local.deleted)
         << c.name;
-    EXPECT_FALSE(local.note) << c.name;
+    EXPECT_EQ(c.note_kept, local.note.has_value()) << c.name;
     EXPECT_FALSE(session.flow.IsRunActive()) << c.name;
   }
 
@@ -642,6 +648,28 @@ TEST_F(RecordingWorkflowTest, AnInterruptedRecordingIsFinishedAndNamed) {
   bar.files[workflow.RecordingFile()] = 4000;
   FinishCopy(0.0, 4000);
   EXPECT_EQ(1u, bar.messages.size());
+}
+
+// F8 or Start while the start-up check runs would start a recording whose note the recovery
+// then takes for an earlier one's, and a recovery copy would replace the live run.
+TEST_F(RecordingWorkflowTest, NothingStartsDuringTheStartupAndRecoveryNeverTouchesALiveRun) {
+  workflow.HoldStartsForStartup(true);
+  workflow.StartOrStopRecording();
+  EXPECT_TRUE(bar.runs.empty());
+  EXPECT_FALSE(bar.note);
+  workflow.HoldStartsForStartup(false);
+
+  workflow.StartOrStopRecording();
+  Report(RUN_STARTING);
+  Report(RUN_PROGRESS, L"00:00:06.00");
+  const auto own_note = bar.note;
+  ASSERT_TRUE(own_note);
+  bar.files[own_note->first] = 90000;
+  workflow.FinishInterruptedRecording(own_note->first, own_note->second);
+  EXPECT_EQ(1u, bar.runs.size()) << "no copy replaces the recording's run";
+  EXPECT_TRUE(bar.messages.empty());
+  EXPECT_EQ(own_note, bar.note);
+  EXPECT_EQ(L"正在录制 00:00:06.00", bar.status);
 }
 
 TEST(RecordingNames, TimeStampHasFourteenDigits) {

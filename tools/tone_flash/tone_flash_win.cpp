@@ -129,7 +129,8 @@ struct Plan {
 class MonitorListener {
  public:
   bool Open(IMMDeviceEnumerator* enumerator, IMMDevice* output) {
-    const ComPtr<IMMDevice> monitor = capture::FindMonitorOf(enumerator, output);
+    // Never a loopback here: the same-name input counts as the monitor, as under Wine.
+    const ComPtr<IMMDevice> monitor = capture::FindMonitorOf(enumerator, output, true);
     return monitor &&
            SUCCEEDED(monitor->Activate(__uuidof(IAudioClient), CLSCTX_ALL, nullptr, m_client.ReceiveVoid())) &&
            SUCCEEDED(m_client->GetMixFormat(&m_mix.p)) &&
