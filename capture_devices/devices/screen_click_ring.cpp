@@ -1,5 +1,7 @@
 #include "capture_devices/devices/screen_click_ring.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -42,10 +44,19 @@ ClickRingDrawer::~ClickRingDrawer() {
     if (picture.bitmap) DeleteObject(picture.bitmap);
 }
 
-int64_t ClickRingDrawer::NowMs() const {
+int64_t ClickRingDrawer::Ticks() const {
   LARGE_INTEGER now;
   QueryPerformanceCounter(&now);
-  return m_frequency.QuadPart ? now.QuadPart * 1000 / m_frequency.QuadPart : GetTickCount64();
+  return now.QuadPart;
+}
+
+std::string ClickRingDrawer::Figures() const {
+  const double ms_per_tick = m_frequency.QuadPart ? 1000.0 / static_cast<double>(m_frequency.QuadPart) : 0.0;
+  char figures[128];
+  std::snprintf(figures, sizeof figures, " click_ms_mean=%.4f click_ms_max=%.3f click_frames=%lld",
+                m_nCalls ? static_cast<double>(m_drawTicks) * ms_per_tick / static_cast<double>(m_nCalls) : 0.0,
+                static_cast<double>(m_maxDrawTicks) * ms_per_tick, m_nDrawn);
+  return figures;
 }
 
 HBITMAP ClickRingDrawer::PictureFor(ClickButton button, int32_t diameter) {
@@ -71,32 +82,43 @@ HBITMAP ClickRingDrawer::PictureFor(ClickButton button, int32_t diameter) {
 }
 
 void ClickRingDrawer::Draw(HDC dc, const CaptureRect& area) {
+  const int64_t start = Ticks();
+  const int64_t now_ms = m_frequency.QuadPart ? start * 1000 / m_frequency.QuadPart : GetTickCount64();
+  if (DrawRing(dc, area, now_ms)) ++m_nDrawn;
+  const int64_t took = Ticks() - start;
+  ++m_nCalls;
+  m_drawTicks += took;
+  m_maxDrawTicks = std::max(m_maxDrawTicks, took);
+}
+
+bool ClickRingDrawer::DrawRing(HDC dc, const CaptureRect& area, int64_t now_ms) {
   // Buttons swapped for the left hand: the ring follows the logical button.
   const bool swapped = GetSystemMetrics(SM_SWAPBUTTON) != 0;
   const ButtonReading left = ReadButton(swapped ? VK_RBUTTON : VK_LBUTTON);
   const ButtonReading right = ReadButton(swapped ? VK_LBUTTON : VK_RBUTTON);
-  const std::optional<RingPulse> pulse = m_memory.Update(NowMs(), left, right);
-  if (!pulse || !m_hPictureDC) return;
+  const std::optional<RingPulse> pulse = m_memory.Update(now_ms, left, right);
+  if (!pulse || !m_hPictureDC) return false;
 
   // No ring where no pointer is seen: hidden, or on no monitor (a display being changed).
   CURSORINFO cursor{};
   cursor.cbSize = sizeof(cursor);
-  if (!GetCursorInfo(&cursor) || !(cursor.flags & CURSOR_SHOWING)) return;
+  if (!GetCursorInfo(&cursor) || !(cursor.flags & CURSOR_SHOWING)) return false;
   const HMONITOR monitor = MonitorFromPoint(cursor.ptScreenPos, MONITOR_DEFAULTTONULL);
-  if (!monitor) return;
+  if (!monitor) return false;
   const int32_t diameter = RingDiameter(MonitorDpi(monitor, dc));
   const std::optional<RingPlacement> placed =
       PlaceRing(int64_t{cursor.ptScreenPos.x} - area.left, int64_t{cursor.ptScreenPos.y} - area.top, area.width,
                 area.height, diameter);
-  if (!placed) return;
+  if (!placed) return false;
   const HBITMAP picture = PictureFor(pulse->button, diameter);
-  if (!picture) return;
+  if (!picture) return false;
   const HGDIOBJ previous = SelectObject(m_hPictureDC, picture);
   const BLENDFUNCTION blend{AC_SRC_OVER, 0, pulse->opacity, AC_SRC_ALPHA};
   const CaptureRect& to = placed->target;
-  AlphaBlend(dc, to.left, to.top, to.width, to.height, m_hPictureDC, placed->source_left, placed->source_top, to.width,
-             to.height, blend);
+  const bool drawn = AlphaBlend(dc, to.left, to.top, to.width, to.height, m_hPictureDC, placed->source_left,
+                                placed->source_top, to.width, to.height, blend);
   SelectObject(m_hPictureDC, previous);
+  return drawn;
 }
 
 }  // namespace capture

@@ -4,6 +4,8 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+
 #include "capture_devices/rules/capture_area.h"
 #include "capture_devices/rules/click_ring.h"
 
@@ -21,6 +23,10 @@ class ClickRingDrawer {
   // so that the ring lies under it.
   void Draw(HDC dc, const CaptureRect& area);
 
+  // For the device's stats line: the time Draw took per frame (mean and max) and the frames
+  // that got a ring.
+  std::string Figures() const;
+
  private:
   // The ring's picture for one button at one size, made when first needed.
   struct Picture {
@@ -28,12 +34,15 @@ class ClickRingDrawer {
     int32_t diameter = 0;
   };
   HBITMAP PictureFor(ClickButton button, int32_t diameter);
-  int64_t NowMs() const;
+  bool DrawRing(HDC dc, const CaptureRect& area, int64_t now_ms);
+  int64_t Ticks() const;
 
   ClickMemory m_memory;
   HDC m_hPictureDC = nullptr;
   Picture m_pictures[2];  // left, right
   LARGE_INTEGER m_frequency{};
+  long long m_nCalls = 0, m_nDrawn = 0;
+  int64_t m_drawTicks = 0, m_maxDrawTicks = 0;
 };
 
 }  // namespace capture

@@ -144,6 +144,7 @@ class ScreenStream final : public CaptureStream {
   }
 
   void End() override {
+    if (m_pClickRing) m_strClickFigures = m_pClickRing->Figures();
     m_pClickRing.reset();
     if (m_hOwnBitmap) DeleteObject(m_hOwnBitmap);
     if (m_hMemDC) DeleteDC(m_hMemDC);
@@ -160,7 +161,7 @@ class ScreenStream final : public CaptureStream {
         m_opened.awareness, m_szCaptureAwareness, static_cast<long>(m_opened.screen_width),
         static_cast<long>(m_opened.screen_height), static_cast<long>(m_rcArea.left), static_cast<long>(m_rcArea.top),
         static_cast<long>(m_rcArea.width), static_cast<long>(m_rcArea.height), m_nUnreadable);
-    return figures;
+    return figures + m_strClickFigures;
   }
 
  private:
@@ -210,6 +211,7 @@ class ScreenStream final : public CaptureStream {
   CursorCache m_cursors;
   CursorCache m_arrowHotSpot;                     // the stand-in's
   std::unique_ptr<ClickRingDrawer> m_pClickRing;  // while a run shows clicks
+  std::string m_strClickFigures;                  // its figures, kept when the run ends
 };
 
 }  // namespace
