@@ -7,6 +7,12 @@
       as SAVE.png
   click_frames.py hidden MEDIA EVENTS AREA_LEFT AREA_TOP
       no frame shows a ring at any of the clicks
+  click_frames.py picture MEDIA X Y SAVE.png
+      the frame whose left ring around (X,Y) is strongest, 160x120 pixels around it enlarged
+      twice (for the manual)
+  click_frames.py size MEDIA X Y DIAMETER
+      in the frame whose left ring around (X,Y) is strongest, the ring is DIAMETER pixels
+      across (within 4), measured left of and above the hot spot, away from the arrow
 The recording's clock is tied to the wall clock by the first click's first ring. Prints what
 it measured; exit code 1 when a check fails.
 """
@@ -122,6 +128,7 @@ def shown(frames, events, left, top, save):
             middle = frames.between(at + SLACK, end)
             if middle:
                 write_png(frames, middle[len(middle) // 2][1], save)
+                print("kept a frame with the held ring: %s" % save)
         if kind == "double":
             px, py = sample_point(x, y, left, top)
             strength = [frames.colour(p, px, py)[0] - frames.colour(p, px, py)[2]
@@ -147,13 +154,54 @@ def hidden(frames, events, left, top):
     return set(seen) == {"none"}
 
 
-def write_png(frames, picture, path):
+def write_png(frames, picture, path, convert_options=()):
     header = b"P6 %d %d 255\n" % (frames.width, frames.height)
-    subprocess.run(["convert", "ppm:-", path], input=header + picture, check=True)
-    print("kept a frame with the held ring: %s" % path)
+    subprocess.run(["convert", "ppm:-", *convert_options, path], input=header + picture, check=True)
+
+
+def strongest(frames, x, y):
+    """The frame with the strongest left ring around (x, y), or None when none has one."""
+    px, py = sample_point(x, y, 0, 0)
+    strength = lambda p: frames.colour(p, px, py)[0] - frames.colour(p, px, py)[2]
+    best = max((p for _, p in frames.frames), key=strength)
+    if ring_at(frames.colour(best, px, py)) != "left":
+        print("no frame shows a left ring at (%d,%d)" % (x, y))
+        return None
+    return best
+
+
+def size(frames, x, y, diameter):
+    best = strongest(frames, x, y)
+    if best is None:
+        return False
+    background = frames.colour(best, x - diameter, y - diameter)
+
+    def reach(dx, dy):
+        """How far from the hot spot the colour differs from the background."""
+        n = 1
+        while max(abs(a - b) for a, b in zip(frames.colour(best, x + n * dx, y + n * dy), background)) > 40:
+            n += 1
+        return n
+
+    left, up = reach(-1, 0), reach(0, -1)
+    print("ring of %d px expected: %d px left of the hot spot, %d px above it" % (diameter, left, up))
+    return all(abs(2 * r - diameter) <= 4 for r in (left, up))
+
+
+def picture(frames, x, y, save):
+    best = strongest(frames, x, y)
+    if best is None:
+        return False
+    write_png(frames, best, save, ["-crop", "160x120+%d+%d" % (x - 80, y - 60), "+repage", "-scale", "200%"])
+    print("kept the frame with the strongest ring: %s" % save)
+    return True
 
 
 def main():
+    if sys.argv[1] == "picture":
+        sys.exit(0 if picture(Frames(sys.argv[2]), int(sys.argv[3]), int(sys.argv[4]), sys.argv[5]) else 1)
+    if sys.argv[1] == "size":
+        sys.exit(0 if size(Frames(sys.argv[2]), *(int(a) for a in sys.argv[3:6])) else 1)
     mode, media, events_path, left, top = sys.argv[1:6]
     frames, events = Frames(media), read_events(events_path)
     print("%d frames of %dx%d" % (len(frames.frames), frames.width, frames.height))
