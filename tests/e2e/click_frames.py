@@ -12,7 +12,7 @@
       twice (for the manual)
   click_frames.py size MEDIA X Y DIAMETER
       in the frame whose left ring around (X,Y) is strongest, the ring is DIAMETER pixels
-      across (within 4), measured left of and above the hot spot, away from the arrow
+      across (within 2), measured left of and above the hot spot, away from the arrow
 The recording's clock is tied to the wall clock by the first click's first ring. Prints what
 it measured; exit code 1 when a check fails.
 """
@@ -183,9 +183,10 @@ def size(frames, x, y, diameter):
             n += 1
         return n
 
-    left, up = reach(-1, 0), reach(0, -1)
+    # The 3x3 sample reaches one pixel past the ring.
+    left, up = reach(-1, 0) - 1, reach(0, -1) - 1
     print("ring of %d px expected: %d px left of the hot spot, %d px above it" % (diameter, left, up))
-    return all(abs(2 * r - diameter) <= 4 for r in (left, up))
+    return all(abs(2 * r - diameter) <= 2 for r in (left, up))
 
 
 def picture(frames, x, y, save):

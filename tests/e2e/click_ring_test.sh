@@ -16,8 +16,10 @@ out=$(e2e_fresh_folder "$out_win")
 e2e_settings output_folder="$out_win" sound_source=1 save_format=0 frame_rate=25 video_width=0 video_height=0 \
   live_enabled=0 hide_after_start=0
 key='HKCU\Software\screen-capture-recorder'
-# A registry as an older version left it: no value of ours.
+# A registry as an older version left it: no value of ours. The value never outlives the
+# test: the other tests share the prefix.
 e2e_system_tool reg.exe delete "$key" /v show_clicks /f >/dev/null 2>&1 || true
+trap 'e2e_system_tool reg.exe delete "$key" /v show_clicks /f >/dev/null 2>&1 || true; e2e_cleanup' EXIT
 show_clicks_value() {
   e2e_system_tool reg.exe query "$key" /v show_clicks 2>/dev/null | tr -d '\r' | awk '$1 == "show_clicks" { print $3 }'
 }
@@ -108,6 +110,5 @@ record clicks_hidden 'left 300 300' 'right 500 400' 'hold 450 250'
 python3 "$e2e_repo/tests/e2e/click_frames.py" hidden "$recorded" "$e2e_shots/clicks_hidden.events" 200 200 ||
   fail "a recording with the box clear shows rings"
 
-e2e_system_tool reg.exe delete "$key" /v show_clicks /f >/dev/null 2>&1 || true
 kill -0 "$program" || fail "the program ended"
 echo "PASS: clicks shown in the recording"
