@@ -57,6 +57,11 @@ class Frames:
                     total[c] += picture[i + c]
         return tuple(t / 9 for t in total)
 
+    def left_strength(self, picture, x, y):
+        """How strongly the yellow ring shows at (x, y): red over blue, 0 on the background."""
+        r, _, b = self.colour(picture, x, y)
+        return r - b
+
     def between(self, start, end):
         return [(t, p) for t, p in self.frames if start <= t <= end]
 
@@ -131,8 +136,7 @@ def shown(frames, events, left, top, save):
                 print("kept a frame with the held ring: %s" % save)
         if kind == "double":
             px, py = sample_point(x, y, left, top)
-            strength = [frames.colour(p, px, py)[0] - frames.colour(p, px, py)[2]
-                        for _, p in frames.between(at - 0.2, at + 0.5)]
+            strength = [frames.left_strength(p, px, py) for _, p in frames.between(at - 0.2, at + 0.5)]
             # Each press starts the ring anew: two steep rises, from nothing and from its fading.
             peak = max(strength)
             rises = sum(1 for a, b in zip(strength, strength[1:]) if b - a > 0.3 * peak)
@@ -162,8 +166,7 @@ def write_png(frames, picture, path, convert_options=()):
 def strongest(frames, x, y):
     """The frame with the strongest left ring around (x, y), or None when none has one."""
     px, py = sample_point(x, y, 0, 0)
-    strength = lambda p: frames.colour(p, px, py)[0] - frames.colour(p, px, py)[2]
-    best = max((p for _, p in frames.frames), key=strength)
+    best = max((p for _, p in frames.frames), key=lambda p: frames.left_strength(p, px, py))
     if ring_at(frames.colour(best, px, py)) != "left":
         print("no frame shows a left ring at (%d,%d)" % (x, y))
         return None
