@@ -1,5 +1,6 @@
 // "screen-capture-recorder": the primary screen, or the area in the capture-area registry
-// values read when the device is opened (on any monitor), with the mouse pointer drawn in.
+// values read when the device is opened (on any monitor), with the mouse pointer drawn in and,
+// when the value "show_clicks" beside them is set, a ring under it while a button is clicked.
 // Everything is in the screen's own pixels, whatever the DPI awareness of the host.
 #include "capture_devices/devices/devices.h"
 
@@ -9,6 +10,7 @@
 #include <cstring>
 #include <string>
 
+#include "capture_devices/devices/screen_click_ring.h"
 #include "capture_devices/devices/screen_dpi.h"
 #include "capture_devices/rules/capture_area.h"
 #include "capture_devices/rules/test_pattern.h"
@@ -27,15 +29,22 @@ std::optional<uint32_t> ReadAreaValue(HKEY key, const wchar_t* name) {
   return value;
 }
 
-AreaValues ReadAreaValues() {
-  AreaValues values;
+// The device's registry values: the capture area, and whether clicks are shown (no value: not).
+struct DeviceValues {
+  AreaValues area;
+  bool show_clicks = false;
+};
+
+DeviceValues ReadDeviceValues() {
+  DeviceValues values;
   HKEY key;
   if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\screen-capture-recorder", 0, KEY_READ, &key) != ERROR_SUCCESS)
     return values;
-  values.start_x = ReadAreaValue(key, L"start_x");
-  values.start_y = ReadAreaValue(key, L"start_y");
-  values.capture_width = ReadAreaValue(key, L"capture_width");
-  values.capture_height = ReadAreaValue(key, L"capture_height");
+  values.area.start_x = ReadAreaValue(key, L"start_x");
+  values.area.start_y = ReadAreaValue(key, L"start_y");
+  values.area.capture_width = ReadAreaValue(key, L"capture_width");
+  values.area.capture_height = ReadAreaValue(key, L"capture_height");
+  values.show_clicks = ReadAreaValue(key, L"show_clicks").value_or(0) != 0;
   RegCloseKey(key);
   return values;
 }
@@ -45,6 +54,7 @@ struct OpenedScreen {
   CaptureRect area;
   int32_t screen_width = 0, screen_height = 0;  // the primary screen
   const char* awareness = "";                   // the opening thread's, while the sizes were read
+  bool show_clicks = false;
 };
 
 OpenedScreen OpenScreen() {
@@ -53,7 +63,9 @@ OpenedScreen OpenScreen() {
   opened.screen_width = GetSystemMetrics(SM_CXSCREEN);
   opened.screen_height = GetSystemMetrics(SM_CYSCREEN);
   opened.awareness = ThreadDpiAwarenessName();
-  opened.area = ChooseCaptureRect(ReadAreaValues(), opened.screen_width, opened.screen_height);
+  const DeviceValues values = ReadDeviceValues();
+  opened.area = ChooseCaptureRect(values.area, opened.screen_width, opened.screen_height);
+  opened.show_clicks = values.show_clicks;
   return opened;
 }
 
@@ -101,6 +113,8 @@ class ScreenStream final : public CaptureStream {
     m_szCaptureAwareness = ThreadDpiAwarenessName();
     m_hScreenDC = GetDC(nullptr);
     m_hMemDC = CreateCompatibleDC(m_hScreenDC);
+    // Each run starts with no memory of earlier clicks.
+    if (m_opened.show_clicks) m_pClickRing = std::make_unique<ClickRingDrawer>();
     return m_hScreenDC && m_hMemDC;
   }
 
@@ -130,6 +144,8 @@ class ScreenStream final : public CaptureStream {
   }
 
   void End() override {
+    if (m_pClickRing) m_strClickFigures = m_pClickRing->Figures();
+    m_pClickRing.reset();
     if (m_hOwnBitmap) DeleteObject(m_hOwnBitmap);
     if (m_hMemDC) DeleteDC(m_hMemDC);
     if (m_hScreenDC) ReleaseDC(nullptr, m_hScreenDC);
@@ -145,7 +161,7 @@ class ScreenStream final : public CaptureStream {
         m_opened.awareness, m_szCaptureAwareness, static_cast<long>(m_opened.screen_width),
         static_cast<long>(m_opened.screen_height), static_cast<long>(m_rcArea.left), static_cast<long>(m_rcArea.top),
         static_cast<long>(m_rcArea.width), static_cast<long>(m_rcArea.height), m_nUnreadable);
-    return figures;
+    return figures + m_strClickFigures;
   }
 
  private:
@@ -161,6 +177,7 @@ class ScreenStream final : public CaptureStream {
     if (visible.width > 0 && !BitBlt(dc, visible.left, visible.top, visible.width, visible.height, m_hScreenDC,
                                      m_rcArea.left + visible.left, m_rcArea.top + visible.top, SRCCOPY))
       return false;
+    if (m_pClickRing) m_pClickRing->Draw(dc, m_rcArea);  // under the pointer
     DrawPointer(dc);
     return true;
   }
@@ -169,12 +186,15 @@ class ScreenStream final : public CaptureStream {
     CURSORINFO cursor{};
     cursor.cbSize = sizeof(cursor);
     if (!GetCursorInfo(&cursor) || !(cursor.flags & CURSOR_SHOWING)) return;
-    // A pointer shown by another program may come without its handle (Wine gives none): the
-    // standard arrow stands in for it.
-    const HCURSOR shape = cursor.hCursor ? cursor.hCursor : m_hArrow;
-    const POINT hot = m_cursors.HotSpot(shape);
-    DrawIconEx(dc, cursor.ptScreenPos.x - hot.x - m_rcArea.left, cursor.ptScreenPos.y - hot.y - m_rcArea.top, shape, 0,
-               0, 0, nullptr, DI_NORMAL);
+    const auto draw = [&](HCURSOR shape, POINT hot) {
+      return DrawIconEx(dc, cursor.ptScreenPos.x - hot.x - m_rcArea.left, cursor.ptScreenPos.y - hot.y - m_rcArea.top,
+                        shape, 0, 0, 0, nullptr, DI_NORMAL);
+    };
+    // A pointer shown by another program may come without its handle, or with one that draws
+    // nothing here (Wine keeps other programs' shapes to themselves): the standard arrow stands
+    // in for it.
+    if (cursor.hCursor && draw(cursor.hCursor, m_cursors.HotSpot(cursor.hCursor))) return;
+    draw(m_hArrow, m_arrowHotSpot.HotSpot(m_hArrow));
   }
 
   const OpenedScreen m_opened;
@@ -189,6 +209,9 @@ class ScreenStream final : public CaptureStream {
   void* m_pOwnBits = nullptr;
   const HCURSOR m_hArrow = LoadCursorW(nullptr, IDC_ARROW);
   CursorCache m_cursors;
+  CursorCache m_arrowHotSpot;                     // the stand-in's
+  std::unique_ptr<ClickRingDrawer> m_pClickRing;  // while a run shows clicks
+  std::string m_strClickFigures;                  // its figures, kept when the run ends
 };
 
 }  // namespace

@@ -38,6 +38,16 @@ bool SetCaptureValue(const wchar_t* name, uint32_t value) {
          ERROR_SUCCESS;
 }
 
+std::optional<uint32_t> GetCaptureValue(const wchar_t* name) {
+  ScopedAreaKey key;
+  DWORD value = 0, type = 0, size = sizeof value;
+  if (!key.Get() ||
+      RegQueryValueExW(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS ||
+      type != REG_DWORD || size != sizeof value)
+    return std::nullopt;
+  return value;
+}
+
 bool DeleteCaptureValue(const wchar_t* name) {
   ScopedAreaKey key;
   return key.Get() && RegDeleteValueW(key.Get(), name) == ERROR_SUCCESS;

@@ -8,6 +8,7 @@
 #include "framework/message_map.h"
 #include "res/resource.h"
 #include "platform/text_codepage.h"
+#include "region/capture_area_win.h"
 #include "settings/settings_store.h"
 
 namespace {
@@ -166,6 +167,9 @@ BOOL SetupDlg::OnInitDialog() {
   CheckDlgButton(m_hWnd, IDC_SETUP_HIDE_AFTER_START, m_bHideAfterStart ? BST_CHECKED : BST_UNCHECKED);
   CheckDlgButton(m_hWnd, IDC_SETUP_LIVE, m_bLiveEnabled ? BST_CHECKED : BST_UNCHECKED);
   CheckDlgButton(m_hWnd, IDC_SETUP_FLUENCY_FIRST, m_bFluencyFirst ? BST_CHECKED : BST_UNCHECKED);
+  // Not in the settings file: beside the capture area, where the desktop device reads it.
+  const bool show_clicks = GetCaptureValue(kShowClicksValue).value_or(0) != 0;
+  CheckDlgButton(m_hWnd, IDC_SETUP_SHOW_CLICKS, show_clicks ? BST_CHECKED : BST_UNCHECKED);
   return TRUE;
 }
 
@@ -252,6 +256,7 @@ void SetupDlg::OnOK() {
     return;
   }
   SaveSettings(record);  // a file that cannot be written leaves the new values in memory
+  SetCaptureValue(kShowClicksValue, IsDlgButtonChecked(m_hWnd, IDC_SETUP_SHOW_CLICKS) == BST_CHECKED ? 1 : 0);
   devices::EndPreview(m_pPreview);
   EndDialog(IDOK);
 }

@@ -7,6 +7,8 @@
 #   2. two monitors side by side (1280x800, and 1024x768 right of it): the overlay covers both,
 #      an area dragged on the second monitor gets the frame there and is recorded exactly;
 #   3. the same with the second monitor left of the primary one, at negative coordinates.
+# With clicks shown, a press held in the area draws a ring of 36 pixels at 150 % and of 24 on
+# the second monitor at 100 %, at negative coordinates.
 # Two monitors under Wine: Xorg with its dummy video driver, two screens joined by Xinerama,
 # and the prefix's X11 driver told not to use XF86VidMode (with it Wine keeps one monitor).
 # Xvfb cannot do this: its Xinerama puts every screen at 0,0. X places the leftmost screen at
@@ -119,11 +121,31 @@ record_area() {
     $((x + x_offset + 4)) $((y + 4)) || fail "$name: the recording is not the frame's inside"
 }
 
+# record_ring NAME X Y DIAMETER: with clicks shown, a recording of the frame at (X,Y) while the
+# left button is held in its middle, over the green window: the ring is DIAMETER pixels across.
+record_ring() {
+  local name=$1 x=$2 y=$3 recorded
+  e2e_system_tool reg.exe add 'HKCU\Software\screen-capture-recorder' /v show_clicks /t REG_DWORD /d 1 /f >/dev/null
+  click 'id=1001 class="Button"' status_is '^正在录制 00:'
+  xdotool mousemove $((x + x_offset + 150)) $((y + 100))
+  sleep 0.5
+  xdotool mousedown 1
+  sleep 1
+  xdotool mouseup 1
+  sleep 0.5
+  click 'id=1001 class="Button"' status_is '^(检查格式|已停止) '
+  e2e_wait_status '^已停止 ' 60
+  e2e_system_tool reg.exe delete 'HKCU\Software\screen-capture-recorder' /v show_clicks /f >/dev/null
+  recorded=$(ls -t "$out"/*_rec.mp4 | head -n 1)
+  python3 "$e2e_repo/tests/e2e/click_frames.py" size "$recorded" 146 96 "$4" || fail "$name: the click ring's size"
+}
+
 # 1. 150 %.
 colour_windows 100 100
 start_program
 choose_area scaling_144dpi 150 120 0,0,1280,800
 record_area scaling_144dpi 150 120
+record_ring scaling_144dpi 150 120 36
 
 # start_two_monitors RightOf|LeftOf: a display of two monitors, 1280x800 (primary) and
 # 1024x768 on the side given, instead of the one before; Wine is started afresh for it.
@@ -225,4 +247,5 @@ colour_windows -900 100
 start_program
 choose_area left_monitor -850 130 -1024,0,1280,800
 record_area left_monitor -850 130
+record_ring left_monitor -850 130 24
 echo "PASS: area recording at 150 % and on a second monitor, right or left of the primary one"
