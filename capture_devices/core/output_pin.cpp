@@ -515,7 +515,8 @@ void COutputPin::WriteStats() const {
   if (!file) return;
   const MediaType format = CurrentFormat();
   const VIDEOINFOHEADER* vih = format.VideoInfo();
-  fprintf(file, "%ls size=%ldx%ld seconds=%.2f delivered=%lld dropped=%lld fill_ms_mean=%.3f fill_ms_max=%.3f clock=%s%s\r\n",
+  fprintf(file,
+          "%ls size=%ldx%ld seconds=%.2f delivered=%lld dropped=%lld fill_ms_mean=%.3f fill_ms_max=%.3f clock=%s%s\r\n",
           m_filter.device().friendly_name, vih ? vih->bmiHeader.biWidth : 0L, vih ? vih->bmiHeader.biHeight : 0L,
           m_runSeconds, static_cast<long long>(m_nDelivered), static_cast<long long>(m_nDropped),
           m_nFills ? m_fillSeconds * 1000 / static_cast<double>(m_nFills) : 0.0, m_fillMaxSeconds * 1000,
