@@ -15,8 +15,8 @@ const wchar_t kResumeBitmap[] = L"skin\\resume.bmp";
 void RecordingWorkflow::PauseOrResume() {
   // Only once the encoder records: before that there is nothing to pause.
   if (!AreaButtonPauses() || m_nRunState != RUN_PROGRESS) return;
+  if (!bar_.SetCapturePaused(!m_bPaused)) return;  // the bar never shows a pause that is not one
   m_bPaused = !m_bPaused;
-  bar_.SetCapturePaused(m_bPaused);
   bar_.ConfigureLed(kLedGreen);
   const std::wstring time = platform::AnsiToWide(m_strLastTime);
   if (m_bPaused) {

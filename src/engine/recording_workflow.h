@@ -53,8 +53,9 @@ class RecordingBar {
   // The area-mode button's bitmap (relative to the program folder) and tooltip (empty: none);
   // it pauses and resumes during a file recording.
   virtual void SetAreaButtonLook(const std::wstring& skin_file, const std::wstring& tooltip) = 0;
-  // Tells the capture devices in the encoder that the recording is paused, or goes on.
-  virtual void SetCapturePaused(bool paused) = 0;
+  // Tells the capture devices in the encoder that the recording is paused, or goes on; false
+  // when they cannot be told.
+  virtual bool SetCapturePaused(bool paused) = 0;
   virtual void RepaintStartButton() = 0;
   // Locks or frees the recording frame and redraws it with this corner colour.
   virtual void SetFrameLocked(bool locked, uint32_t corner_colour) = 0;

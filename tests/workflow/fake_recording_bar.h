@@ -125,9 +125,10 @@ class FakeRecordingBar : public RecordingBar {
     area_bitmap = skin_file;
     area_tooltip = tooltip;
   }
-  void SetCapturePaused(bool paused) override {
+  bool SetCapturePaused(bool paused) override {
     Log(paused ? "capture paused" : "capture goes on");
     capture_paused = paused;
+    return true;
   }
   void RepaintStartButton() override {
     Log("repaint");
