@@ -41,10 +41,6 @@ class CaptureStream {
   // streaming thread that was held up makes the chunks it owes one after the other).
   virtual void ChunkLateBy(REFERENCE_TIME /*late*/) {}
 
-  // On the streaming thread, before the first frame or chunk after a pause of the recording:
-  // whatever the device gathered meanwhile is not part of the recording.
-  virtual void Resumed() {}
-
   // True for a video device that draws with GDI: its samples are then DIB sections when the
   // downstream agrees, and Fill gets the bitmap to draw into.
   virtual bool DrawsIntoBitmaps() const { return false; }

@@ -439,18 +439,28 @@ void COutputPin::RunSession(REFERENCE_TIME interval) {
   std::vector<BYTE> unsent;  // a sound chunk without a sample to carry it
   bool first = true;
   bool was_paused = false;
+  REFERENCE_TIME drained_until = 0;  // while paused: the counter time the sound has been read to
 
   for (;;) {
-    if (RecordedNow().paused) {
-      // Nothing is made while paused; the recording goes on as if the pause never was.
+    const RecordedMoment moment = RecordedNow();
+    if (moment.paused) {
+      // Nothing is delivered while paused; the recording goes on as if the pause never was. A
+      // sound device is still read at its pace and what it gives let go, so that its buffers
+      // and its delay stay as they were and the sound is in step with the picture after the
+      // resume.
+      if (!was_paused) {
+        drained_until = moment.counter;
+        m_stream.ChunkLateBy(0);
+      }
       was_paused = true;
+      for (; !video && drained_until + interval <= moment.counter; drained_until += interval) {
+        unsent.resize(SoundChunkBytes());
+        m_stream.Fill(unsent.data(), SoundChunkBytes(), nullptr);
+      }
       if (WaitForSingleObject(m_hStopEvent, kPausePollMs) == WAIT_OBJECT_0) break;
       continue;
     }
-    if (was_paused) {
-      was_paused = false;
-      m_stream.Resumed();
-    }
+    was_paused = false;
     const REFERENCE_TIME wait = first_due + schedule.DueTime() - watch.Elapsed();
     if (wait > 0) {
       if (WaitForSingleObject(m_hStopEvent, static_cast<DWORD>((wait + 9999) / 10000)) == WAIT_OBJECT_0) break;

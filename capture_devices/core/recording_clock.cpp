@@ -31,9 +31,10 @@ RecordedMoment RecordedNow() {
   const HANDLE event = PausedEvent();
   const bool paused = event && WaitForSingleObject(event, 0) == WAIT_OBJECT_0;
   AcquireSRWLockExclusive(&g_lock);
-  const REFERENCE_TIME time = g_recorded.At(CounterNow(), paused);
+  const REFERENCE_TIME counter = CounterNow();
+  const REFERENCE_TIME time = g_recorded.At(counter, paused);
   ReleaseSRWLockExclusive(&g_lock);
-  return {time, paused};
+  return {time, counter, paused};
 }
 
 }  // namespace capture

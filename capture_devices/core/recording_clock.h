@@ -8,7 +8,8 @@
 namespace capture {
 
 struct RecordedMoment {
-  REFERENCE_TIME time;  // 100-ns units
+  REFERENCE_TIME time;     // 100-ns units
+  REFERENCE_TIME counter;  // the performance counter, pauses and all, in 100-ns units
   bool paused;
 };
 

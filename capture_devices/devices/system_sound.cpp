@@ -24,8 +24,6 @@ class SystemSoundStream final : public SoundStream {
     m_nLateFrames = late > 0 ? static_cast<size_t>(late * kSampleRate / 10000000) : 0;
   }
   void End() override { m_loopback.Stop(); }
-  // What was played while paused is not recorded: capture starts afresh.
-  void Resumed() override { m_loopback.Start(); }
 
  private:
   Loopback m_loopback;
