@@ -69,7 +69,7 @@ DWORD WINAPI HookThread(void* parameter) {
 
 }  // namespace
 
-// Starts delivering F8 and F9 to `window`; `self` is this library's module handle. Returns
+// Starts delivering F7, F8 and F9 to `window`; `self` is this library's module handle. Returns
 // non-zero when capture is on. A second call moves delivery to the new window.
 extern "C" BOOLEAN WINAPI EnableKeyboardCapture(HWND window, HMODULE self) {
   if (!IsWindow(window)) return FALSE;
