@@ -78,10 +78,10 @@ class CSourceFilter final : public IBaseFilter, public IAMFilterMiscFlags, publi
   CRITICAL_SECTION m_csLock;
   FILTER_STATE m_state = State_Stopped;
   REFERENCE_TIME m_tStart = 0;
-  ComPtr<IReferenceClock> m_pClock;
   bool m_bOwnClock = false;                // the graph goes by this filter's clock (not held: no cycle)
   ComPtr<IReferenceClock> m_pSystemClock;  // for wake-ups, made when first asked for
-  IFilterGraph* m_pGraph = nullptr;        // not held: the graph holds the filter
+  ComPtr<IReferenceClock> m_pClock;
+  IFilterGraph* m_pGraph = nullptr;  // not held: the graph holds the filter
   std::wstring m_strName;
   COutputPin m_pin;  // last: built from the members above, destroyed first
 };

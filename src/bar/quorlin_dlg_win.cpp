@@ -43,29 +43,30 @@ CQuorlinDlg::~CQuorlinDlg() {
 }
 
 bool CQuorlinDlg::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) {
-  static const MessageMap<CQuorlinDlg> map{{
-                                               {WM_PAINT, &CQuorlinDlg::OnPaint},
-                                               {WM_QUERYDRAGICON, &CQuorlinDlg::OnQueryDragIcon},
-                                               {WM_ERASEBKGND, &CQuorlinDlg::OnEraseBackground},
-                                               {WM_LBUTTONDOWN, &CQuorlinDlg::OnLButtonDown},
-                                               {WM_TIMER, &CQuorlinDlg::OnTimer},
-                                               {WM_MOUSEMOVE, &CQuorlinDlg::OnMouseMove},
-                                               {WM_ENCODER_EVENT, &CQuorlinDlg::OnRunReport},
-                                               {WM_REMUX_EVENT, &CQuorlinDlg::OnRunReport},
-                                               {WM_CAMERA_CLOSED, &CQuorlinDlg::OnCameraClosed},
-                                               {WM_AREA_CHANGED, &CQuorlinDlg::OnAreaChanged},
-                                               {WM_CAPTURED_KEY, &CQuorlinDlg::OnCapturedKey},
-                                               {WM_DPICHANGED, &CQuorlinDlg::OnDpiChanged},
-                                           },
-                                           {
-                                               {IDC_START, &CQuorlinDlg::OnStart},
-                                               {IDC_STOP, &CQuorlinDlg::OnStop},
-                                               {IDC_SETUP, &CQuorlinDlg::OnSetup},
-                                               {IDC_CAMERA, &CQuorlinDlg::OnCamera},
-                                               {IDC_FILES, &CQuorlinDlg::OnOpenFolder},
-                                               {IDC_AREA, &CQuorlinDlg::OnAreaMode},
-                                               {IDC_ABOUT, &CQuorlinDlg::OnAbout},
-                                           }};
+  static const MessageMap<CQuorlinDlg> map{
+      {
+          {WM_PAINT, &CQuorlinDlg::OnPaint},
+          {WM_QUERYDRAGICON, &CQuorlinDlg::OnQueryDragIcon},
+          {WM_ERASEBKGND, &CQuorlinDlg::OnEraseBackground},
+          {WM_LBUTTONDOWN, &CQuorlinDlg::OnLButtonDown},
+          {WM_TIMER, &CQuorlinDlg::OnTimer},
+          {WM_MOUSEMOVE, &CQuorlinDlg::OnMouseMove},
+          {WM_ENCODER_EVENT, &CQuorlinDlg::OnRunReport},
+          {WM_REMUX_EVENT, &CQuorlinDlg::OnRunReport},
+          {WM_CAMERA_CLOSED, &CQuorlinDlg::OnCameraClosed},
+          {WM_AREA_CHANGED, &CQuorlinDlg::OnAreaChanged},
+          {WM_CAPTURED_KEY, &CQuorlinDlg::OnCapturedKey},
+          {WM_DPICHANGED, &CQuorlinDlg::OnDpiChanged},
+      },
+      {
+          {IDC_START, &CQuorlinDlg::OnStart},
+          {IDC_STOP, &CQuorlinDlg::OnStop},
+          {IDC_SETUP, &CQuorlinDlg::OnSetup},
+          {IDC_CAMERA, &CQuorlinDlg::OnCamera},
+          {IDC_FILES, &CQuorlinDlg::OnOpenFolder},
+          {IDC_AREA, &CQuorlinDlg::OnAreaMode},
+          {IDC_ABOUT, &CQuorlinDlg::OnAbout},
+      }};
   // IDOK and IDCANCEL go to OnOK and OnCancel.
   if (message == WM_COMMAND && (LOWORD(wparam) == IDOK || LOWORD(wparam) == IDCANCEL)) return false;
   return map.Dispatch(this, message, wparam, lparam, result);
@@ -147,8 +148,7 @@ void CQuorlinDlg::LayOutControls() {
       SetWindowPos(button->m_hWnd, nullptr, scaled.left, scaled.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   for (HWND control : {m_ledState.m_hWnd, m_lblStatus.m_hWnd}) {
-    if (scaled_place(control, scaled))
-      MoveWindow(control, scaled.left, scaled.top, scaled.Width(), scaled.Height(), TRUE);
+    if (scaled_place(control, scaled)) MoveWindow(control, scaled.left, scaled.top, scaled.Width(), scaled.Height(), TRUE);
   }
   RECT client;
   GetClientRect(m_hWnd, &client);

@@ -126,8 +126,8 @@ class RecordingWorkflow {
   bool m_bRemuxing = false;
   bool m_bLive = false;
   bool m_bInterrupted = false;  // the copy finishes a recording of an earlier run
+  std::string m_strLastTime;    // the last progress time of the current run, ANSI
   // A file recording whose devices are all ours, which can therefore pause; and paused now.
   bool m_bPausable = false;
   bool m_bPaused = false;
-  std::string m_strLastTime;  // the last progress time of the current run, ANSI
 };
