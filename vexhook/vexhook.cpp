@@ -1,4 +1,4 @@
-// vexhook.dll: delivers the global keys F8 and F9 to one window as WM_CAPTURED_KEY, whichever
+// vexhook.dll: delivers the global keys F7, F8 and F9 to one window as WM_CAPTURED_KEY, whichever
 // window has the keyboard focus. A low-level keyboard hook sees every key of the desktop and
 // passes each one on unchanged.
 //
@@ -18,13 +18,14 @@ namespace {
 std::atomic<HWND> g_target{nullptr};
 HANDLE g_thread = nullptr;  // the hook thread, while capture is on
 DWORD g_threadId = 0;
-// Whether F8 and F9 are held: a held key repeats its key-down, and one press is one action.
+// Whether F7, F8 and F9 are held: a held key repeats its key-down, and one press is one action.
 // Touched by the hook thread only.
-bool g_held[2] = {false, false};
+bool g_held[3] = {false, false, false};
 
 int KeySlot(DWORD vk) {
   if (vk == VK_F8) return 0;
   if (vk == VK_F9) return 1;
+  if (vk == VK_F7) return 2;
   return -1;
 }
 
@@ -68,7 +69,7 @@ DWORD WINAPI HookThread(void* parameter) {
 
 }  // namespace
 
-// Starts delivering F8 and F9 to `window`; `self` is this library's module handle. Returns
+// Starts delivering F7, F8 and F9 to `window`; `self` is this library's module handle. Returns
 // non-zero when capture is on. A second call moves delivery to the new window.
 extern "C" BOOLEAN WINAPI EnableKeyboardCapture(HWND window, HMODULE self) {
   if (!IsWindow(window)) return FALSE;

@@ -10,6 +10,7 @@
 
 #include "capture_devices/core/dib_allocator.h"
 #include "capture_devices/core/enumerators.h"
+#include "capture_devices/core/recording_clock.h"
 #include "capture_devices/core/source_filter.h"
 #include "capture_devices/rules/frame_schedule.h"
 #include "capture_devices/rules/pcm.h"
@@ -25,23 +26,30 @@ constexpr long kSoundBuffers = 25;
 
 long SoundChunkBytes() { return static_cast<long>(kSampleRate * kSoundChunk / 10000000) * kBytesPerFrame; }
 
-// Time in 100-ns units on the performance counter.
+// How often a paused device looks whether the recording goes on.
+constexpr DWORD kPausePollMs = 5;
+
+// Recorded time since it was made, in 100-ns units: stands still while the recording is paused.
 class Stopwatch {
  public:
-  Stopwatch() {
-    QueryPerformanceFrequency(&m_freq);
-    QueryPerformanceCounter(&m_start);
-  }
-  REFERENCE_TIME Elapsed() const {
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    const int64_t ticks = now.QuadPart - m_start.QuadPart;
-    return ticks / m_freq.QuadPart * 10000000 + ticks % m_freq.QuadPart * 10000000 / m_freq.QuadPart;
-  }
+  Stopwatch() : m_start(RecordedNow().time) {}
+  REFERENCE_TIME Elapsed() const { return RecordedNow().time - m_start; }
 
  private:
-  LARGE_INTEGER m_freq, m_start;
+  REFERENCE_TIME m_start;
 };
+
+// For the stats line: whether the graph goes by recorded time (one of our filters), another
+// clock or none.
+const char* ClockFigure(IReferenceClock* clock) {
+  if (!clock) return "none";
+  ComPtr<IBaseFilter> filter;
+  CLSID clsid;
+  if (SUCCEEDED(clock->QueryInterface(IID_IBaseFilter, filter.ReceiveVoid())) && SUCCEEDED(filter->GetClassID(&clsid)))
+    for (size_t i = 0; i < kDeviceCount; ++i)
+      if (clsid == *kDevices[i].clsid) return "recorded";
+  return "other";
+}
 
 }  // namespace
 
@@ -344,6 +352,7 @@ HRESULT COutputPin::Run() {
     Lock session(m_csSession);
     m_tSessionStart = m_filter.start_time();
     m_pSessionClock = m_filter.clock();
+    m_strClockFigure = ClockFigure(m_pSessionClock.get());
   }
   if (!m_hThread) {
     ResetEvent(m_hStopEvent);
@@ -430,8 +439,29 @@ void COutputPin::RunSession(REFERENCE_TIME interval) {
   const REFERENCE_TIME sound_base = stream_time();
   std::vector<BYTE> unsent;  // a sound chunk without a sample to carry it
   bool first = true;
+  bool was_paused = false;
+  REFERENCE_TIME drained_until = 0;  // while paused: the counter time the sound has been read to
 
   for (;;) {
+    const RecordedMoment moment = RecordedNow();
+    if (moment.paused) {
+      // Nothing is delivered while paused; the recording goes on as if the pause never was. A
+      // sound device is still read at its pace and what it gives let go, so that its buffers
+      // and its delay stay as they were and the sound is in step with the picture after the
+      // resume.
+      if (!was_paused) {
+        drained_until = moment.counter;
+        m_stream.ChunkLateBy(0);
+      }
+      was_paused = true;
+      for (; !video && drained_until + interval <= moment.counter; drained_until += interval) {
+        unsent.resize(SoundChunkBytes());
+        m_stream.Fill(unsent.data(), SoundChunkBytes(), nullptr);
+      }
+      if (WaitForSingleObject(m_hStopEvent, kPausePollMs) == WAIT_OBJECT_0) break;
+      continue;
+    }
+    was_paused = false;
     const REFERENCE_TIME wait = first_due + schedule.DueTime() - watch.Elapsed();
     if (wait > 0) {
       if (WaitForSingleObject(m_hStopEvent, static_cast<DWORD>((wait + 9999) / 10000)) == WAIT_OBJECT_0) break;
@@ -498,11 +528,12 @@ void COutputPin::WriteStats() const {
   if (!file) return;
   const MediaType format = CurrentFormat();
   const VIDEOINFOHEADER* vih = format.VideoInfo();
-  fprintf(file, "%ls size=%ldx%ld seconds=%.2f delivered=%lld dropped=%lld fill_ms_mean=%.3f fill_ms_max=%.3f%s\r\n",
+  fprintf(file,
+          "%ls size=%ldx%ld seconds=%.2f delivered=%lld dropped=%lld fill_ms_mean=%.3f fill_ms_max=%.3f clock=%s%s\r\n",
           m_filter.device().friendly_name, vih ? vih->bmiHeader.biWidth : 0L, vih ? vih->bmiHeader.biHeight : 0L,
           m_runSeconds, static_cast<long long>(m_nDelivered), static_cast<long long>(m_nDropped),
           m_nFills ? m_fillSeconds * 1000 / static_cast<double>(m_nFills) : 0.0, m_fillMaxSeconds * 1000,
-          m_stream.StatsFigures().c_str());
+          m_strClockFigure, m_stream.StatsFigures().c_str());
   fclose(file);
 }
 

@@ -92,6 +92,7 @@ class COutputPin final : public IPin, public IAMStreamConfig, public IKsProperty
   CRITICAL_SECTION m_csSession;
   REFERENCE_TIME m_tSessionStart = 0;
   ComPtr<IReferenceClock> m_pSessionClock;
+  const char* m_strClockFigure = "none";  // the session clock, for the stats line
 
   HANDLE m_hThread = nullptr;
   HANDLE m_hStopEvent;  // manual reset: the thread ends

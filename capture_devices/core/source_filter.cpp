@@ -4,6 +4,7 @@
 
 #include "capture_devices/core/enumerators.h"
 #include "capture_devices/core/module.h"
+#include "capture_devices/core/recording_clock.h"
 
 namespace capture {
 
@@ -29,6 +30,8 @@ STDMETHODIMP CSourceFilter::QueryInterface(REFIID riid, void** ppv) {
     *ppv = static_cast<IBaseFilter*>(this);
   } else if (riid == IID_IAMFilterMiscFlags) {
     *ppv = static_cast<IAMFilterMiscFlags*>(this);
+  } else if (riid == IID_IReferenceClock) {
+    *ppv = static_cast<IReferenceClock*>(this);
   } else {
     *ppv = nullptr;
     return E_NOINTERFACE;
@@ -93,15 +96,60 @@ STDMETHODIMP CSourceFilter::GetState(DWORD, FILTER_STATE* state) {
 
 STDMETHODIMP CSourceFilter::SetSyncSource(IReferenceClock* clock) {
   Lock lock(m_csLock);
-  m_pClock = ComPtr<IReferenceClock>::Share(clock);
+  // Holding our own clock would keep this filter alive for ever.
+  m_bOwnClock = clock == static_cast<IReferenceClock*>(this);
+  m_pClock = m_bOwnClock ? ComPtr<IReferenceClock>() : ComPtr<IReferenceClock>::Share(clock);
   return S_OK;
 }
 
 STDMETHODIMP CSourceFilter::GetSyncSource(IReferenceClock** clock) {
   if (!clock) return E_POINTER;
-  Lock lock(m_csLock);
-  *clock = ComPtr<IReferenceClock>(m_pClock).Detach();
+  *clock = this->clock().Detach();
   return S_OK;
+}
+
+ComPtr<IReferenceClock> CSourceFilter::clock() {
+  Lock lock(m_csLock);
+  return m_bOwnClock ? ComPtr<IReferenceClock>::Share(this) : m_pClock;
+}
+
+STDMETHODIMP CSourceFilter::GetTime(REFERENCE_TIME* time) {
+  if (!time) return E_POINTER;
+  *time = RecordedNow().time;
+  return S_OK;
+}
+
+ComPtr<IReferenceClock> CSourceFilter::SystemClock(REFERENCE_TIME recorded, REFERENCE_TIME* system_time) {
+  ComPtr<IReferenceClock> system;
+  {
+    Lock lock(m_csLock);
+    if (!m_pSystemClock)
+      CoCreateInstance(CLSID_SystemClock, nullptr, CLSCTX_INPROC_SERVER, IID_IReferenceClock,
+                       m_pSystemClock.ReceiveVoid());
+    system = m_pSystemClock;
+  }
+  REFERENCE_TIME now = 0;
+  if (!system || FAILED(system->GetTime(&now))) return {};
+  *system_time = now + (recorded - RecordedNow().time);
+  return system;
+}
+
+STDMETHODIMP CSourceFilter::AdviseTime(REFERENCE_TIME base, REFERENCE_TIME offset, HEVENT event, DWORD_PTR* cookie) {
+  REFERENCE_TIME due = 0;
+  const ComPtr<IReferenceClock> system = SystemClock(base + offset, &due);
+  return system ? system->AdviseTime(due, 0, event, cookie) : E_FAIL;
+}
+
+STDMETHODIMP CSourceFilter::AdvisePeriodic(REFERENCE_TIME start, REFERENCE_TIME period, HSEMAPHORE semaphore,
+                                           DWORD_PTR* cookie) {
+  REFERENCE_TIME first = 0;
+  const ComPtr<IReferenceClock> system = SystemClock(start, &first);
+  return system ? system->AdvisePeriodic(first, period, semaphore, cookie) : E_FAIL;
+}
+
+STDMETHODIMP CSourceFilter::Unadvise(DWORD_PTR cookie) {
+  Lock lock(m_csLock);
+  return m_pSystemClock ? m_pSystemClock->Unadvise(cookie) : S_FALSE;
 }
 
 STDMETHODIMP CSourceFilter::EnumPins(IEnumPins** pins) { return NewPinEnumerator(&m_pin, pins); }

@@ -23,7 +23,9 @@ class Lock {
   CRITICAL_SECTION& cs_;
 };
 
-class CSourceFilter final : public IBaseFilter, public IAMFilterMiscFlags {
+// Also a reference clock, so that the graph can go by the recorded time (recording_clock.h):
+// time stands still while the program has the recording paused.
+class CSourceFilter final : public IBaseFilter, public IAMFilterMiscFlags, public IReferenceClock {
  public:
   CSourceFilter(const DeviceInfo& device, std::unique_ptr<CaptureStream> stream);
   CSourceFilter(const CSourceFilter&) = delete;
@@ -50,16 +52,25 @@ class CSourceFilter final : public IBaseFilter, public IAMFilterMiscFlags {
   STDMETHODIMP QueryVendorInfo(LPWSTR* info) override;
   // IAMFilterMiscFlags
   STDMETHODIMP_(ULONG) GetMiscFlags() override;
+  // IReferenceClock: the time is the recorded time; a wake-up is left to the system clock at
+  // the counter time that corresponds when it is asked for.
+  STDMETHODIMP GetTime(REFERENCE_TIME* time) override;
+  STDMETHODIMP AdviseTime(REFERENCE_TIME base, REFERENCE_TIME offset, HEVENT event, DWORD_PTR* cookie) override;
+  STDMETHODIMP AdvisePeriodic(REFERENCE_TIME start, REFERENCE_TIME period, HSEMAPHORE semaphore,
+                              DWORD_PTR* cookie) override;
+  STDMETHODIMP Unadvise(DWORD_PTR cookie) override;
 
   // For the pin: the filter's lock and state.
   CRITICAL_SECTION& lock() { return m_csLock; }
   FILTER_STATE state() const { return m_state; }
   REFERENCE_TIME start_time() const { return m_tStart; }
-  ComPtr<IReferenceClock> clock() const { return m_pClock; }
+  ComPtr<IReferenceClock> clock();
   const DeviceInfo& device() const { return m_device; }
 
  private:
   ~CSourceFilter();
+  // The system clock's time that is `recorded` in recorded time, as of now; null clock on failure.
+  ComPtr<IReferenceClock> SystemClock(REFERENCE_TIME recorded, REFERENCE_TIME* system_time);
 
   LONG m_nRefs = 1;
   const DeviceInfo& m_device;
@@ -67,6 +78,8 @@ class CSourceFilter final : public IBaseFilter, public IAMFilterMiscFlags {
   CRITICAL_SECTION m_csLock;
   FILTER_STATE m_state = State_Stopped;
   REFERENCE_TIME m_tStart = 0;
+  bool m_bOwnClock = false;                // the graph goes by this filter's clock (not held: no cycle)
+  ComPtr<IReferenceClock> m_pSystemClock;  // for wake-ups, made when first asked for
   ComPtr<IReferenceClock> m_pClock;
   IFilterGraph* m_pGraph = nullptr;  // not held: the graph holds the filter
   std::wstring m_strName;

@@ -9,6 +9,7 @@ namespace {
 const int32_t kHiddenStrip = 2;         // pixels of a hidden bar left on screen
 const int32_t kVisibleTopAtLeast = -4;  // a bar this high or lower counts as visible
 const int32_t kHiddenTopBelow = -10;    // a bar higher than this counts as hidden
+const uintptr_t kKeyF7 = 0x76;
 const uintptr_t kKeyF8 = 0x77;
 const uintptr_t kKeyF9 = 0x78;
 }  // namespace
@@ -43,6 +44,7 @@ bool MayExit(int32_t run_state) { return run_state != RUN_PROGRESS; }
 CapturedKeyAction ActionForCapturedKey(uintptr_t virtual_key) {
   if (virtual_key == kKeyF8) return CapturedKeyAction::kStartOrStop;
   if (virtual_key == kKeyF9) return CapturedKeyAction::kToggleCamera;
+  if (virtual_key == kKeyF7) return CapturedKeyAction::kPauseOrResume;
   return CapturedKeyAction::kNone;
 }
 

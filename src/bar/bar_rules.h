@@ -41,7 +41,7 @@ bool ShouldShowBar(const BarRect& window, bool run_active);
 bool MayExit(int32_t run_state);
 extern const wchar_t kExitRefusedText[];
 
-enum class CapturedKeyAction { kNone, kStartOrStop, kToggleCamera };
+enum class CapturedKeyAction { kNone, kStartOrStop, kToggleCamera, kPauseOrResume };
 CapturedKeyAction ActionForCapturedKey(uintptr_t virtual_key);
 
 // The area-mode button switches between the whole screen and a dragged area.

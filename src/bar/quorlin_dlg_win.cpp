@@ -293,6 +293,9 @@ LRESULT CQuorlinDlg::OnCapturedKey(WPARAM key, LPARAM) {
     case CapturedKeyAction::kToggleCamera:
       ToggleCamera();
       break;
+    case CapturedKeyAction::kPauseOrResume:
+      m_workflow.PauseOrResume();
+      break;
     case CapturedKeyAction::kNone:
       break;
   }
@@ -365,6 +368,11 @@ void CQuorlinDlg::OnOpenFolder() {
 }
 
 void CQuorlinDlg::OnAreaMode() {
+  // During a file recording the button pauses and resumes it.
+  if (m_workflow.AreaButtonPauses()) {
+    m_workflow.PauseOrResume();
+    return;
+  }
   HideRecordingFrame();
   ClearCaptureArea();
   const AreaModeStep step = AreaModeAfterPress(IsAreaChosen());
@@ -455,6 +463,12 @@ void CQuorlinDlg::SetStartButtonToolTip(const std::wstring& text) { m_btnStart.S
 void CQuorlinDlg::EnableStartButton(bool enable) { EnableControl(m_btnStart.m_hWnd, enable); }
 
 void CQuorlinDlg::EnableAreaButton(bool enable) { EnableControl(m_btnArea.m_hWnd, enable); }
+
+void CQuorlinDlg::SetAreaButtonLook(const std::wstring& skin_file, const std::wstring& tooltip) {
+  m_btnArea.LoadStripBitmap(GetProgramFolder() + skin_file);
+  m_btnArea.SetToolTipText(tooltip.c_str());
+  InvalidateRect(m_btnArea.m_hWnd, nullptr, TRUE);
+}
 
 void CQuorlinDlg::EnableControl(HWND control, bool enable) {
   // Disabling the control that has the keyboard focus would leave the bar without one, and

@@ -12,6 +12,7 @@
 #include "controls/dynamic_led_win.h"
 #include "controls/hover_button_win.h"
 #include "controls/label_win.h"
+#include "engine/capture_pause_win.h"
 #include "engine/encoder_run.h"
 #include "engine/recording_workflow.h"
 #include "devices/video_dlg1_win.h"  // WM_CAMERA_CLOSED
@@ -94,12 +95,15 @@ class CQuorlinDlg : public CDialog, public CDialogUtility, private RecordingBar 
   void SetStartButtonToolTip(const std::wstring& text) override;
   void EnableStartButton(bool enable) override;
   void EnableAreaButton(bool enable) override;
+  void SetAreaButtonLook(const std::wstring& skin_file, const std::wstring& tooltip) override;
+  bool SetCapturePaused(bool paused) override { return m_pauseSignal.SetPaused(paused); }
   void RepaintStartButton() override;
   void SetFrameLocked(bool locked, uint32_t corner_colour) override;
   void SlideBar(bool hide) override;
 
   std::unique_ptr<EncoderRun> m_pRun;
   HICON m_hIcon = nullptr;
+  CapturePauseSignal m_pauseSignal;
   RecordingWorkflow m_workflow{*this};
   CHoverButton m_btnStart;
   CHoverButton m_btnStop;

@@ -43,6 +43,7 @@ std::wstring FallbackStatusText(int32_t kind) {
 void RecordingWorkflow::StartOrStopRecording() {
   if (m_bStartupHeld) return;
   if (IsRunActive()) {
+    EndPause();
     bar_.RequestStop();
     return;
   }
@@ -64,6 +65,8 @@ void RecordingWorkflow::StartOrStopRecording() {
   if (settings.sound_source == 1 || settings.sound_source == 2) audio_device = kSystemSoundDevice;
 
   m_bLive = settings.live_enabled == 1;
+  // A microphone keeps its own time, which no pause can stop.
+  m_bPausable = !m_bLive && settings.sound_source != 0;
   // A live stream writes no file; a recording never takes a name in use.
   if (!ChooseFileNames(settings) && !m_bLive) {
     bar_.ShowMessage(L"保存目录中这一秒的录制文件名已全部被占用，请稍后再开始录制。");
@@ -79,7 +82,10 @@ void RecordingWorkflow::StartOrStopRecording() {
   StartRun(command, kWmEncoderEvent);
 }
 
-void RecordingWorkflow::StopRecording() { bar_.RequestStop(); }
+void RecordingWorkflow::StopRecording() {
+  EndPause();
+  bar_.RequestStop();
+}
 
 void RecordingWorkflow::FinishInterruptedRecording(const std::wstring& recording_file, const std::wstring& final_file) {
   // A run's own note names the recording it is writing: never one to finish.
@@ -87,6 +93,7 @@ void RecordingWorkflow::FinishInterruptedRecording(const std::wstring& recording
   m_strRecordingFile = recording_file;
   m_strFinalFile = final_file;
   m_bLive = false;
+  m_bPausable = false;
   m_bInterrupted = true;
   if (bar_.FileSize(recording_file) > 0) {
     StartRemux();
@@ -114,8 +121,11 @@ void RecordingWorkflow::ApplyRunEvent(int32_t kind, const std::string& text, dou
       break;
     case RUN_PROGRESS:
       m_strLastTime = text.substr(0, kSettingsTextSize - 1);
-      bar_.SetStatusText((m_bRemuxing ? L"检查格式 " : L"正在" + Word() + L" ") + platform::AnsiToWide(m_strLastTime),
-                         false);
+      if (AreaButtonPauses()) bar_.EnableAreaButton(true);
+      // While paused the line keeps the time of the pause.
+      if (!m_bPaused)
+        bar_.SetStatusText((m_bRemuxing ? L"检查格式 " : L"正在" + Word() + L" ") + platform::AnsiToWide(m_strLastTime),
+                           false);
       break;
     case RUN_EXITED:
     case RUN_STOPPED:
@@ -136,6 +146,7 @@ void RecordingWorkflow::ApplyRunStart() {
   bar_.SetStartButtonToolTip(L"停止" + Word());
   bar_.SetFrameLocked(true, kFrameCornerLocked);
   bar_.EnableAreaButton(false);
+  ShowAreaButtonLook();
   if (m_bRemuxing) {
     bar_.EnableStartButton(false);
     bar_.SetStatusText(L"检查格式...", false);
@@ -151,6 +162,8 @@ std::wstring RecordingWorkflow::ApplyRunEnd(int32_t kind, const std::string& tex
   bar_.SetStartButtonToolTip(L"开始" + Word());
   bar_.SlideBar(false);
   bar_.SetFrameLocked(false, kFrameCornerFree);
+  EndPause();
+  ShowAreaButtonLook();
   bar_.EnableAreaButton(true);
   bar_.EnableStartButton(true);
   const std::wstring message = text.empty() ? FallbackStatusText(kind) : platform::AnsiToWide(text);

@@ -11,7 +11,6 @@
 #include "engine/run_event.h"
 #include "settings/settings_record.h"
 
-
 // Corner squares of the recording frame, as the window system stores colours (0x00BBGGRR):
 // grey while it is locked, red while it is free.
 constexpr uint32_t kFrameCornerLocked = 0x808080;  // RGB(128, 128, 128)
@@ -51,6 +50,12 @@ class RecordingBar {
   virtual void SetStartButtonToolTip(const std::wstring& text) = 0;
   virtual void EnableStartButton(bool enable) = 0;
   virtual void EnableAreaButton(bool enable) = 0;
+  // The area-mode button's bitmap (relative to the program folder) and tooltip (empty: none);
+  // it pauses and resumes during a file recording.
+  virtual void SetAreaButtonLook(const std::wstring& skin_file, const std::wstring& tooltip) = 0;
+  // Tells the capture devices in the encoder that the recording is paused, or goes on; false
+  // when they cannot be told.
+  virtual bool SetCapturePaused(bool paused) = 0;
   virtual void RepaintStartButton() = 0;
   // Locks or frees the recording frame and redraws it with this corner colour.
   virtual void SetFrameLocked(bool locked, uint32_t corner_colour) = 0;
@@ -77,6 +82,9 @@ class RecordingWorkflow {
   void HoldStartsForStartup(bool hold) { m_bStartupHeld = hold; }
   // Hidden Stop button: asks the current run to stop, whatever the state.
   void StopRecording();
+  // F7 and the area-mode button while a file recording runs: pauses it, or lets it go on.
+  // Nothing otherwise (idle, starting, copying, a live stream, sound from a microphone).
+  void PauseOrResume();
   // A report posted by a run: becomes the run state, then the bar reacts to it.
   void HandleRunReport(const RunEvent& event);
   // At start-up, for a note left by a run that never ended: copies that recording into its
@@ -93,11 +101,18 @@ class RecordingWorkflow {
   bool IsRunActive() const { return m_nRunState == RUN_STARTING || m_nRunState == RUN_PROGRESS; }
   bool IsRemuxing() const { return m_bRemuxing; }
   bool IsLive() const { return m_bLive; }
+  bool IsPaused() const { return m_bPaused; }
+  // The area-mode button is the pause button now.
+  bool AreaButtonPauses() const { return m_bPausable && !m_bRemuxing && IsRunActive(); }
   const std::wstring& RecordingFile() const { return m_strRecordingFile; }
   const std::wstring& FinalFile() const { return m_strFinalFile; }
 
  private:
   void ApplyRunStart();
+  // The area-mode button as the state has it: area, pause or resume.
+  void ShowAreaButtonLook();
+  // Lets the devices go on, so that the encoder takes its stop or ends with everything.
+  void EndPause();
   // Returns a message to show once the bar shows the end of the run, or empty.
   std::wstring ApplyRunEnd(int32_t kind, const std::string& text, double value);
   void StartRemux();
@@ -123,4 +138,7 @@ class RecordingWorkflow {
   bool m_bInterrupted = false;  // the copy finishes a recording of an earlier run
   bool m_bStartupHeld = false;
   std::string m_strLastTime;  // the last progress time of the current run, ANSI
+  // A file recording whose devices are all ours, which can therefore pause; and paused now.
+  bool m_bPausable = false;
+  bool m_bPaused = false;
 };

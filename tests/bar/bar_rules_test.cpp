@@ -76,10 +76,11 @@ TEST(BarExit, RefusedOnlyOnceTheRunHasReportedProgress) {
   EXPECT_EQ(std::wstring(L"节目录制中，请先停止录制再退出！"), kExitRefusedText);
 }
 
-TEST(BarKeys, F8StartsOrStopsAndF9TogglesTheCamera) {
+TEST(BarKeys, F7PausesF8StartsOrStopsAndF9TogglesTheCamera) {
+  EXPECT_EQ(CapturedKeyAction::kPauseOrResume, ActionForCapturedKey(0x76));
   EXPECT_EQ(CapturedKeyAction::kStartOrStop, ActionForCapturedKey(0x77));
   EXPECT_EQ(CapturedKeyAction::kToggleCamera, ActionForCapturedKey(0x78));
-  for (uintptr_t key : {0x76u, 0x79u, 0x0Du, 0x1Bu}) EXPECT_EQ(CapturedKeyAction::kNone, ActionForCapturedKey(key));
+  for (uintptr_t key : {0x75u, 0x79u, 0x0Du, 0x1Bu}) EXPECT_EQ(CapturedKeyAction::kNone, ActionForCapturedKey(key));
 }
 
 TEST(BarAreaMode, PressesAlternateBetweenAreaAndFullScreen) {

@@ -9,6 +9,7 @@
 #include "capture_devices/rules/loopback_stand_in.h"
 #include "capture_devices/rules/frame_schedule.h"
 #include "capture_devices/rules/pcm.h"
+#include "capture_devices/rules/recorded_time.h"
 #include "capture_devices/rules/test_pattern.h"
 
 using namespace capture;
@@ -133,6 +134,52 @@ TEST(FrameSchedule, SkipsOnlySlotsAWholeIntervalPast) {
   EXPECT_EQ(edge.DueTime(), 400000);
   EXPECT_EQ(edge.SkipLateSlots(400000 + 2 * 400000), 2) << "exactly two intervals late";
   EXPECT_EQ(edge.SkipLateSlots(1200000 + 399999), 0) << "one tick short of an interval: made now";
+}
+
+// A 25-frame source paced by recorded time, on a simulated clock in 1-ms steps: 60 s with
+// pauses from 10 to 15, 25 to 30 and 40 to 45 s. The stamps the encoder would see run on
+// without a gap, 45 s of them, and each resume brings the next frame at once.
+TEST(RecordedTime, PausesLeaveNoGapInThePacedFrames) {
+  constexpr int64_t kMs = 10000;
+  capture::RecordedTime recorded;
+  capture::FrameSchedule schedule(40 * kMs);
+  std::vector<int64_t> stamps;
+  std::vector<int64_t> resumes;  // real time of the first frame after each resume
+  bool was_paused = false;
+  for (int64_t now = 0; now < 60000 * kMs; now += kMs) {
+    const int64_t second = now / (1000 * kMs);
+    const bool paused = second == 10 || second == 11 || second == 12 || second == 13 || second == 14 ||
+                        (second >= 25 && second < 30) || (second >= 40 && second < 45);
+    const int64_t time = recorded.At(now, paused);
+    if (paused) {
+      was_paused = true;
+      continue;
+    }
+    if (time < schedule.DueTime()) continue;
+    if (was_paused) resumes.push_back(now);
+    was_paused = false;
+    stamps.push_back(recorded.At(now, paused));
+    schedule.Advance();
+  }
+  ASSERT_EQ(stamps.size(), 1125u);  // 45 s at 25 frames per second
+  for (size_t i = 1; i < stamps.size(); ++i) ASSERT_EQ(stamps[i] - stamps[i - 1], 40 * kMs) << i;
+  EXPECT_EQ(resumes, (std::vector<int64_t>{15000 * kMs, 30000 * kMs, 45000 * kMs}));
+}
+
+// Readers on two threads: a pause seen late, a resume seen late, a reader whose counter value
+// is older than the last one answered. Time stands still while paused and never goes back.
+TEST(RecordedTime, StandsStillWhilePausedAndNeverGoesBack) {
+  capture::RecordedTime recorded;
+  EXPECT_EQ(recorded.At(100, false), 100);
+  EXPECT_EQ(recorded.At(90, false), 100);  // an older counter value
+  EXPECT_EQ(recorded.At(200, true), 200);
+  EXPECT_TRUE(recorded.paused());
+  EXPECT_EQ(recorded.At(5000, true), 200);
+  EXPECT_EQ(recorded.At(5200, false), 200);  // resumed: on from where it stopped
+  EXPECT_EQ(recorded.At(5300, false), 300);
+  EXPECT_EQ(recorded.At(5400, true), 400);
+  EXPECT_EQ(recorded.At(5350, false), 400);  // a resume read on an older counter value
+  EXPECT_EQ(recorded.At(5450, false), 450);
 }
 
 TEST(Pcm, ConverterResamplesToFortyEightKilohertzStereo) {

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The manual beside the program: its pictures are screenshots of the real program taken here
-# (the start-up check, the bar, the About box, the settings box that shows clicks, and a frame
-# recorded with a click ring), and the page renders in a real browser engine
-# with every link and picture resolving.
+# (the start-up check, the bar, the bar with a recording paused, the About box, the settings
+# box that shows clicks, and a frame recorded with a click ring), and the page renders in a
+# real browser engine with every link and picture resolving.
 source "$(dirname "$0")/e2e_lib.sh" "$1"
 e2e_start_display 1280x1024  # the whole settings dialog on the screen with this display's fonts
 e2e_install_encoder
@@ -33,6 +33,19 @@ e2e_wait_for 'title="quorlwnd" rect=[0-9]*,0,'
 xdotool mousemove 640 600  # no hover look on the bar
 sleep 0.5
 picture 'title="quorlwnd"' bar
+# A silent recording, paused with F7, for the picture of the paused bar.
+e2e_settings output_folder='C:\quorlin-manual' sound_source=3 live_enabled=0 hide_after_start=0
+e2e_fresh_folder 'C:\quorlin-manual' >/dev/null
+e2e_click 'id=1001 class="Button"'
+e2e_wait_text '正在录制 00:' 60 >/dev/null
+sleep 2
+e2e_key F7
+e2e_wait_status '^已暂停 ' 10
+xdotool mousemove 640 600
+sleep 0.5
+picture 'title="quorlwnd"' bar_paused
+e2e_click 'id=1001 class="Button"'
+e2e_wait_status '^已停止 ' 60
 e2e_click 'id=1023 class="Button"'
 e2e_wait_for 'text="版本号 2.0.5"' 20
 picture 'title="关于"' about

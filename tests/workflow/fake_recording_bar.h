@@ -50,6 +50,9 @@ class FakeRecordingBar : public RecordingBar {
   std::wstring start_tooltip;
   bool start_enabled = true;
   bool area_enabled = true;
+  std::wstring area_bitmap = L"skin\\area.bmp";
+  std::wstring area_tooltip;
+  bool capture_paused = false;
   bool frame_locked = false;
   uint32_t frame_corner = 0;
 
@@ -118,6 +121,15 @@ class FakeRecordingBar : public RecordingBar {
   void SetStartButtonToolTip(const std::wstring& text) override { start_tooltip = text; }
   void EnableStartButton(bool enable) override { start_enabled = enable; }
   void EnableAreaButton(bool enable) override { area_enabled = enable; }
+  void SetAreaButtonLook(const std::wstring& skin_file, const std::wstring& tooltip) override {
+    area_bitmap = skin_file;
+    area_tooltip = tooltip;
+  }
+  bool SetCapturePaused(bool paused) override {
+    Log(paused ? "capture paused" : "capture goes on");
+    capture_paused = paused;
+    return true;
+  }
   void RepaintStartButton() override {
     Log("repaint");
     ++repaints;

@@ -467,6 +467,95 @@ TEST_F(RecordingWorkflowTest, LiveStreamUsesTheAddressAndCopiesNothing) {
   ExpectIdleLook();
 }
 
+// F7 or the area button during a file recording: the devices are told, the bar shows the
+// pause with the time it came at, and the time goes on from there; a stop while paused lets
+// the devices go on first, so that the encoder can take it; the copy and the end give the
+// area button back.
+TEST_F(RecordingWorkflowTest, PauseAndResumeAFileRecording) {
+  workflow.StartOrStopRecording();
+  EXPECT_EQ(L"skin\\pause.bmp", bar.area_bitmap);
+  EXPECT_FALSE(bar.area_enabled) << "nothing to pause before the encoder records";
+  workflow.PauseOrResume();
+  EXPECT_FALSE(bar.capture_paused);
+  Report(RUN_STARTING);
+  Report(RUN_PROGRESS, L"00:00:05.00");
+  EXPECT_TRUE(bar.area_enabled);
+  EXPECT_EQ(L"暂停录制", bar.area_tooltip);
+
+  workflow.PauseOrResume();
+  EXPECT_TRUE(bar.capture_paused);
+  EXPECT_TRUE(workflow.IsPaused());
+  EXPECT_EQ(L"已暂停 00:00:05.00", bar.status);
+  EXPECT_FALSE(bar.status_error);
+  EXPECT_EQ(kLedGreen, bar.led_colour);
+  EXPECT_FALSE(bar.led_blinking);
+  EXPECT_EQ(L"skin\\resume.bmp", bar.area_bitmap);
+  EXPECT_EQ(L"继续录制", bar.area_tooltip);
+  EXPECT_EQ(L"skin\\stop.bmp", bar.start_bitmap);
+  EXPECT_TRUE(bar.frame_locked);
+  EXPECT_EQ(kFrameCornerLocked, bar.frame_corner);
+  EXPECT_EQ(RUN_PROGRESS, workflow.RunState()) << "the exit keeps refusing";
+  Report(RUN_PROGRESS, L"00:00:05.20");  // what the encoder still had in hand
+  EXPECT_EQ(L"已暂停 00:00:05.00", bar.status);
+
+  workflow.PauseOrResume();
+  EXPECT_FALSE(bar.capture_paused);
+  EXPECT_EQ(L"正在录制 00:00:05.20", bar.status);
+  EXPECT_TRUE(bar.led_blinking);
+  EXPECT_EQ(L"skin\\pause.bmp", bar.area_bitmap);
+  Report(RUN_PROGRESS, L"00:00:06.00");
+  EXPECT_EQ(L"正在录制 00:00:06.00", bar.status);
+
+  workflow.PauseOrResume();
+  workflow.StartOrStopRecording();  // F8 while paused
+  EXPECT_FALSE(bar.capture_paused);
+  EXPECT_LT(bar.FindLast("capture goes on"), bar.FindLast("stop"));
+  Report(RUN_STOPPED);
+  EXPECT_TRUE(bar.Logged("status 已停止 00:00:06.00 green"));
+  ASSERT_EQ(2u, bar.runs.size()) << "the copy runs as after any stop";
+  EXPECT_EQ(L"skin\\area.bmp", bar.area_bitmap);
+  EXPECT_FALSE(bar.area_enabled);
+  workflow.PauseOrResume();  // during the copy
+  EXPECT_FALSE(bar.capture_paused);
+  FinishCopy(0, 1000);
+  EXPECT_EQ(L"skin\\area.bmp", bar.area_bitmap);
+  EXPECT_EQ(L"", bar.area_tooltip);
+  ExpectIdleLook();
+}
+
+// Where a pause cannot work, F7 does nothing: idle, a live stream (its viewers' stream would
+// break), sound from a microphone (its own clock goes on). An encoder that ends by itself
+// while paused leaves the devices free for the next recording.
+TEST_F(RecordingWorkflowTest, PauseOnlyWhereItCanWork) {
+  workflow.PauseOrResume();
+  EXPECT_FALSE(bar.capture_paused) << "idle";
+  for (int variant = 0; variant < 2; ++variant) {
+    Session s(bar);
+    if (variant == 0) s.bar.settings.live_enabled = 1;
+    if (variant == 1) {
+      s.bar.settings.sound_source = 0;
+      SetText(s.bar.settings.microphone_name, L"麦克风");
+    }
+    s.flow.StartOrStopRecording();
+    RunEvent progress{};
+    progress.kind = RUN_PROGRESS;
+    s.flow.HandleRunReport(progress);
+    s.flow.PauseOrResume();
+    EXPECT_FALSE(s.bar.capture_paused) << variant;
+    EXPECT_FALSE(s.bar.area_enabled) << variant;
+    EXPECT_EQ(L"skin\\area.bmp", s.bar.area_bitmap) << variant;
+  }
+
+  workflow.StartOrStopRecording();
+  Report(RUN_PROGRESS, L"00:00:01.00");
+  workflow.PauseOrResume();
+  Report(RUN_EXITED);
+  EXPECT_FALSE(bar.capture_paused);
+  EXPECT_FALSE(workflow.IsPaused());
+  EXPECT_EQ(L"异常终止！", bar.status);
+  EXPECT_EQ(L"skin\\area.bmp", bar.area_bitmap);
+}
+
 TEST_F(RecordingWorkflowTest, FileRecordingIgnoresTheLiveKeyFrameOption) {
   bar.settings.fluency_first = 1;
   bar.settings.live_enabled = 2;  // only 1 switches live streaming on

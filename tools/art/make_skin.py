@@ -173,6 +173,17 @@ def glyph_area(look, face):
             (circle(18, 18, 2.2), ink)]
 
 
+def glyph_pause(look, face):
+    ink = AMBER if look == "hover" else INK
+    return [(union(rrect(12, 10, 16.5, 26, 1.2), rrect(19.5, 10, 24, 26, 1.2)), ink)]
+
+
+def glyph_resume(look, face):
+    # A play mark: pressing it lets the recording go on.
+    ink = GREEN if look != "hover" else (110, 240, 170)
+    return [(polygon([(13, 9.5), (27, 18), (13, 26.5)]), ink)]
+
+
 def glyph_camera(look, face, on):
     ink = GREEN if on else (INK if look != "pressed" else INK_DIM)
     body = rrect(7, 12, 23, 25, 3)
@@ -223,6 +234,8 @@ BUTTONS = {
     "start": lambda look, face: glyph_record(look, face),
     "stop": lambda look, face: glyph_stop(look, face),
     "area": lambda look, face: glyph_area(look, face),
+    "pause": lambda look, face: glyph_pause(look, face),
+    "resume": lambda look, face: glyph_resume(look, face),
     "cam": lambda look, face: glyph_camera(look, face, False),
     "camed": lambda look, face: glyph_camera(look, face, True),
     "files": lambda look, face: glyph_folder(look, face),
