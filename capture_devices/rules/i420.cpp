@@ -135,8 +135,8 @@ bool HasSse2() {
 #endif
 
 void ConvertRows(const uint8_t* bgrx, ptrdiff_t stride, int32_t width, int32_t height, const I420Planes& out,
-                 int32_t first_row, int32_t end_row, bool fast) {
-  for (int32_t row = first_row; row < end_row; row += 2) {
+                 bool fast) {
+  for (int32_t row = 0; row < height; row += 2) {
     const int rows = row + 1 < height ? 2 : 1;
     const uint8_t* top = bgrx + row * stride;
     const uint8_t* bottom = rows == 2 ? top + stride : top;
@@ -164,20 +164,18 @@ I420Planes DenseI420Planes(uint8_t* data, int32_t width, int32_t height) {
   return {data, u, u + chroma_width * ((height + 1) / 2), width, chroma_width};
 }
 
-void ConvertBgrxToI420(const uint8_t* bgrx, ptrdiff_t stride, int32_t width, int32_t height, const I420Planes& out,
-                       int32_t first_row, int32_t end_row) {
-  if (end_row < 0 || end_row > height) end_row = height;
+void ConvertBgrxToI420(const uint8_t* bgrx, ptrdiff_t stride, int32_t width, int32_t height, const I420Planes& out) {
 #ifdef QUORLIN_HAVE_SSE2_PATH
   const bool fast = HasSse2();
 #else
   const bool fast = false;
 #endif
-  ConvertRows(bgrx, stride, width, height, out, first_row, end_row, fast);
+  ConvertRows(bgrx, stride, width, height, out, fast);
 }
 
 void ConvertBgrxToI420Plain(const uint8_t* bgrx, ptrdiff_t stride, int32_t width, int32_t height,
                             const I420Planes& out) {
-  ConvertRows(bgrx, stride, width, height, out, 0, height, false);
+  ConvertRows(bgrx, stride, width, height, out, false);
 }
 
 void FillI420Black(const I420Planes& out, int32_t width, int32_t height) {

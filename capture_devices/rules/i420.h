@@ -24,11 +24,10 @@ int64_t I420Bytes(int64_t width, int64_t height);
 // Those dense planes inside `data`.
 I420Planes DenseI420Planes(uint8_t* data, int32_t width, int32_t height);
 
-// Converts rows [first_row, end_row) of the picture; `first_row` must be even, so that two
-// calls on adjacent bands (split at an even row) make the whole picture. Uses SSE2 where the
-// processor has it; the result is the same to the bit as ConvertBgrxToI420Plain.
-void ConvertBgrxToI420(const uint8_t* bgrx, ptrdiff_t stride, int32_t width, int32_t height, const I420Planes& out,
-                       int32_t first_row = 0, int32_t end_row = -1);
+// Converts the picture (`stride` bytes from one row to the next, negative for a bottom-up
+// bitmap read from its last row). Uses SSE2 where the processor has it; the result
+// is the same to the bit as ConvertBgrxToI420Plain.
+void ConvertBgrxToI420(const uint8_t* bgrx, ptrdiff_t stride, int32_t width, int32_t height, const I420Planes& out);
 
 // The same conversion one pixel at a time (the reference the fast one is checked against).
 void ConvertBgrxToI420Plain(const uint8_t* bgrx, ptrdiff_t stride, int32_t width, int32_t height,

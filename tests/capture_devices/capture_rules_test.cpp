@@ -87,8 +87,7 @@ std::vector<uint8_t> Picture(int32_t width, int32_t height, int32_t pad, uint32_
   return bgrx;
 }
 
-std::vector<uint8_t> Convert(const std::vector<uint8_t>& bgrx, int32_t width, int32_t height, int32_t pad,
-                             bool plain) {
+std::vector<uint8_t> Convert(const std::vector<uint8_t>& bgrx, int32_t width, int32_t height, int32_t pad, bool plain) {
   std::vector<uint8_t> out(size_t(I420Bytes(width, height)), 0xEE);
   const I420Planes planes = DenseI420Planes(out.data(), width, height);
   const ptrdiff_t stride = ptrdiff_t{width + pad} * 4;
@@ -104,8 +103,8 @@ std::vector<uint8_t> Convert(const std::vector<uint8_t>& bgrx, int32_t width, in
 TEST(I420, KnownColoursInVideoRange) {
   struct Case {
     uint8_t b, g, r, y, u, v;
-  } cases[] = {{0, 0, 0, 16, 128, 128},    {255, 255, 255, 235, 128, 128}, {0, 0, 255, 82, 90, 240},
-               {0, 255, 0, 144, 54, 34},   {255, 0, 0, 41, 240, 110},      {128, 128, 128, 126, 128, 128}};
+  } cases[] = {{0, 0, 0, 16, 128, 128},  {255, 255, 255, 235, 128, 128}, {0, 0, 255, 82, 90, 240},
+               {0, 255, 0, 144, 54, 34}, {255, 0, 0, 41, 240, 110},      {128, 128, 128, 126, 128, 128}};
   for (const Case& c : cases) {
     // 18x4 of one colour: through the fast path's 8-pixel steps and its plain tail.
     std::vector<uint8_t> bgrx;
@@ -124,7 +123,7 @@ TEST(I420, KnownColoursInVideoRange) {
 }
 
 // The fast conversion equals the plain one to the bit, at every size the device may meet
-// (odd widths and heights included, padded rows), and in bands split at an even row.
+// (odd widths and heights included, padded rows), and read from a bottom-up bitmap.
 TEST(I420, FastConversionMatchesThePlainOneAtAnySize) {
   for (int32_t height : {1, 2, 3, 7, 16}) {
     for (int32_t width : {1, 2, 3, 7, 8, 9, 15, 16, 17, 31, 64, 66}) {
@@ -137,14 +136,17 @@ TEST(I420, FastConversionMatchesThePlainOneAtAnySize) {
   }
   const int32_t width = 34, height = 11;
   const std::vector<uint8_t> bgrx = Picture(width, height, 0, 99);
-  std::vector<uint8_t> banded(size_t(I420Bytes(width, height)));
-  const I420Planes planes = DenseI420Planes(banded.data(), width, height);
-  ConvertBgrxToI420(bgrx.data(), width * 4, width, height, planes, 0, 6);
-  ConvertBgrxToI420(bgrx.data(), width * 4, width, height, planes, 6, height);
-  EXPECT_EQ(banded, Convert(bgrx, width, height, 0, true));
+  std::vector<uint8_t> converted(size_t(I420Bytes(width, height)));
+  const I420Planes planes = DenseI420Planes(converted.data(), width, height);
+  // A bottom-up bitmap, as the device reads the screen: its last row is the picture's top.
+  std::vector<uint8_t> bottom_up;
+  for (int32_t row = height - 1; row >= 0; --row)
+    bottom_up.insert(bottom_up.end(), bgrx.begin() + row * width * 4, bgrx.begin() + (row + 1) * width * 4);
+  ConvertBgrxToI420(bottom_up.data() + (height - 1) * width * 4, -width * 4, width, height, planes);
+  EXPECT_EQ(converted, Convert(bgrx, width, height, 0, true));
   // Black fills the planes with the video range's black.
   FillI420Black(planes, width, height);
-  EXPECT_EQ(banded, Convert(std::vector<uint8_t>(size_t(width) * height * 4, 0), width, height, 0, true));
+  EXPECT_EQ(converted, Convert(std::vector<uint8_t>(size_t(width) * height * 4, 0), width, height, 0, true));
 }
 
 TEST(CaptureArea, VisiblePartOfAnAreaOffTheScreen) {
