@@ -52,8 +52,9 @@ record() {
 # figure NAME: one of the device's figures of the last recording.
 figure() { tr ' ' '\n' <"$out/stats.txt" | sed -n "s/^$1=//p" | tr -d '\r' | head -n 1; }
 
+# The recording's picture size (a transport stream's program lists its stream a second time).
 picture_size() {
-  ffprobe -v error -select_streams v:0 -show_entries stream=width,height -of csv=p=0:s=x "$out/$1.ts"
+  ffprobe -v error -select_streams v:0 -show_entries stream=width,height -of csv=p=0:s=x "$out/$1.ts" | head -n 1
 }
 
 # 1. The whole screen.
