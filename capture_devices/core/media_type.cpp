@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "capture_devices/rules/i420.h"
 #include "capture_devices/rules/pcm.h"
 #include "capture_devices/rules/test_pattern.h"
 
@@ -64,6 +65,12 @@ HRESULT MediaType::CopyTo(AM_MEDIA_TYPE* out) const {
   return S_OK;
 }
 
+int BitsPerPixel(const GUID& subtype) {
+  if (subtype == kMediaSubtypeI420) return 12;
+  if (subtype == MEDIASUBTYPE_YUY2) return 16;
+  return subtype == MEDIASUBTYPE_RGB24 ? 24 : 32;
+}
+
 MediaType MakeVideoType(const GUID& subtype, int width, int height, int64_t interval) {
   VIDEOINFOHEADER vih{};
   BITMAPINFOHEADER& bih = vih.bmiHeader;
@@ -71,12 +78,14 @@ MediaType MakeVideoType(const GUID& subtype, int width, int height, int64_t inte
   bih.biWidth = width;
   bih.biHeight = height;
   bih.biPlanes = 1;
+  bih.biBitCount = static_cast<WORD>(BitsPerPixel(subtype));
   if (subtype == MEDIASUBTYPE_YUY2) {
-    bih.biBitCount = 16;
     bih.biCompression = MAKEFOURCC('Y', 'U', 'Y', '2');
     bih.biSizeImage = static_cast<DWORD>(width) * height * 2;
+  } else if (subtype == kMediaSubtypeI420) {
+    bih.biCompression = MAKEFOURCC('I', '4', '2', '0');
+    bih.biSizeImage = static_cast<DWORD>(I420Bytes(width, height));
   } else {
-    bih.biBitCount = subtype == MEDIASUBTYPE_RGB24 ? 24 : 32;
     bih.biCompression = BI_RGB;
     bih.biSizeImage = static_cast<DWORD>(RgbStride(width, bih.biBitCount)) * height;
   }

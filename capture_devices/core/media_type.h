@@ -31,8 +31,16 @@ class MediaType {
   AM_MEDIA_TYPE mt_{};
 };
 
-// A bottom-up RGB picture (bits 32 or 24) or a YUY2 one, FORMAT_VideoInfo, at `interval`
-// (100-ns units per frame).
+// Planar 4:2:0 (FourCC "I420": the luma plane, then the blue and red difference planes at half
+// size each way, top row first), which the encoder records without converting.
+inline constexpr GUID kMediaSubtypeI420 = {
+    0x30323449, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
+
+// Bits per pixel of our video subtypes: 12 (I420), 16 (YUY2), 24 or 32 (RGB).
+int BitsPerPixel(const GUID& subtype);
+
+// A bottom-up RGB picture (bits 32 or 24), a YUY2 or an I420 one, FORMAT_VideoInfo, at
+// `interval` (100-ns units per frame).
 MediaType MakeVideoType(const GUID& subtype, int width, int height, int64_t interval);
 // 48 kHz 16-bit stereo PCM.
 MediaType MakeAudioType();

@@ -181,7 +181,7 @@ HRESULT COutputPin::DecideAllocator() {
 
   ComPtr<IMemAllocator> allocator;
   const VIDEOINFOHEADER* vih = m_mtConnected.VideoInfo();
-  m_bDibSamples = m_stream.DrawsIntoBitmaps() && vih &&
+  m_bDibSamples = m_stream.DrawsIntoBitmaps() && vih && vih->bmiHeader.biCompression == BI_RGB &&
                   SUCCEEDED(CDibAllocator::Create(vih->bmiHeader, allocator.Receive())) &&
                   TryAllocator(allocator.get(), wanted);
   if (m_bDibSamples) return S_OK;
@@ -356,7 +356,7 @@ HRESULT COutputPin::Run() {
   }
   if (!m_hThread) {
     ResetEvent(m_hStopEvent);
-    m_nDelivered = m_nDropped = m_nFills = 0;
+    m_nDelivered = m_nDropped = m_nLate = m_nFills = 0;
     m_fillSeconds = m_fillMaxSeconds = m_runSeconds = 0;
     m_hThread = CreateThread(nullptr, 0, ThreadEntry, this, 0, nullptr);
     if (!m_hThread) return E_OUTOFMEMORY;
@@ -469,7 +469,9 @@ void COutputPin::RunSession(REFERENCE_TIME interval) {
     }
     if (WaitForSingleObject(m_hRunEvent, 0) != WAIT_OBJECT_0) break;  // paused
     if (video) {
-      m_nDropped += schedule.SkipLateSlots(watch.Elapsed() - first_due);
+      const int64_t late = schedule.SkipLateSlots(watch.Elapsed() - first_due);
+      m_nLate += late;
+      m_nDropped += late;
     } else {
       schedule.RestartAfterClockJump(watch.Elapsed() - first_due, kSoundClockJump);
       m_stream.ChunkLateBy(watch.Elapsed() - first_due - schedule.DueTime());
@@ -529,11 +531,12 @@ void COutputPin::WriteStats() const {
   const MediaType format = CurrentFormat();
   const VIDEOINFOHEADER* vih = format.VideoInfo();
   fprintf(file,
-          "%ls size=%ldx%ld seconds=%.2f delivered=%lld dropped=%lld fill_ms_mean=%.3f fill_ms_max=%.3f clock=%s%s\r\n",
+          "%ls size=%ldx%ld seconds=%.2f delivered=%lld dropped=%lld late=%lld fill_ms_mean=%.3f fill_ms_max=%.3f"
+          " clock=%s%s\r\n",
           m_filter.device().friendly_name, vih ? vih->bmiHeader.biWidth : 0L, vih ? vih->bmiHeader.biHeight : 0L,
           m_runSeconds, static_cast<long long>(m_nDelivered), static_cast<long long>(m_nDropped),
-          m_nFills ? m_fillSeconds * 1000 / static_cast<double>(m_nFills) : 0.0, m_fillMaxSeconds * 1000,
-          m_strClockFigure, m_stream.StatsFigures().c_str());
+          static_cast<long long>(m_nLate), m_nFills ? m_fillSeconds * 1000 / static_cast<double>(m_nFills) : 0.0,
+          m_fillMaxSeconds * 1000, m_strClockFigure, m_stream.StatsFigures().c_str());
   fclose(file);
 }
 

@@ -99,7 +99,9 @@ class COutputPin final : public IPin, public IAMStreamConfig, public IKsProperty
   HANDLE m_hRunEvent;   // manual reset: set while running
 
   // Counted by the streaming thread, read after it has ended.
-  int64_t m_nDelivered = 0, m_nDropped = 0, m_nFills = 0;
+  // Dropped counts every slot without a frame; late, those of them skipped because the time had
+  // gone by (the timeline is kept: no frame is sent for a slot long past).
+  int64_t m_nDelivered = 0, m_nDropped = 0, m_nLate = 0, m_nFills = 0;
   double m_fillSeconds = 0, m_fillMaxSeconds = 0;
   double m_runSeconds = 0;
 };

@@ -6,37 +6,42 @@
 namespace capture {
 namespace {
 
-int32_t EvenSide(int64_t side) {
-  side = std::min<int64_t>(side, kMaxCaptureSide);
+int32_t EvenSide(int64_t side, int32_t largest) {
+  side = std::min<int64_t>(side, largest);
   side -= side % 2;
   return static_cast<int32_t>(std::max<int64_t>(side, 2));
 }
 
-int64_t FrameBytes(int64_t width, int64_t height) { return width * height * 4; }
-
-// The sides of a frame of at most kMaxFrameBytes, in the proportions of `rect`.
-void FitFrameBytes(CaptureRect& rect) {
-  if (FrameBytes(rect.width, rect.height) <= kMaxFrameBytes) return;
-  const double factor = std::sqrt(static_cast<double>(kMaxFrameBytes) / FrameBytes(rect.width, rect.height));
-  rect.width = EvenSide(static_cast<int64_t>(rect.width * factor));
-  rect.height = EvenSide(static_cast<int64_t>(rect.height * factor));
-  // Rounding may leave it a row too large.
-  while (FrameBytes(rect.width, rect.height) > kMaxFrameBytes) rect.height -= 2;
+// Bytes of a frame; RGB rows are padded to 4 bytes, 4:2:0 planes are dense.
+int64_t FrameBytes(int64_t width, int64_t height, int bits_per_pixel) {
+  if (bits_per_pixel == 12) return width * height * 3 / 2;
+  return (width * bits_per_pixel + 31) / 32 * 4 * height;
 }
 
 }  // namespace
 
 CaptureRect ChooseCaptureRect(const AreaValues& values, int32_t screen_width, int32_t screen_height) {
-  CaptureRect rect{0, 0, EvenSide(screen_width), EvenSide(screen_height)};
+  CaptureRect rect{0, 0, EvenSide(screen_width, kMaxAreaSide), EvenSide(screen_height, kMaxAreaSide)};
   if (values.start_x && values.start_y && values.capture_width && values.capture_height) {
     const auto width = static_cast<int32_t>(*values.capture_width);
     const auto height = static_cast<int32_t>(*values.capture_height);
     if (width > 0 && height > 0)
-      rect = {static_cast<int32_t>(*values.start_x), static_cast<int32_t>(*values.start_y), EvenSide(width),
-              EvenSide(height)};
+      rect = {static_cast<int32_t>(*values.start_x), static_cast<int32_t>(*values.start_y),
+              EvenSide(width, kMaxAreaSide), EvenSide(height, kMaxAreaSide)};
   }
-  FitFrameBytes(rect);
   return rect;
+}
+
+FrameSize FitFrameSize(const CaptureRect& area, int bits_per_pixel) {
+  const int64_t bytes = FrameBytes(area.width, area.height, bits_per_pixel);
+  double factor = std::min(1.0, static_cast<double>(kMaxCaptureSide) / std::max(area.width, area.height));
+  if (bytes > kMaxFrameBytes) factor = std::min(factor, std::sqrt(static_cast<double>(kMaxFrameBytes) / bytes));
+  if (factor >= 1.0) return {area.width, area.height};
+  FrameSize size{EvenSide(static_cast<int64_t>(area.width * factor), kMaxCaptureSide),
+                 EvenSide(static_cast<int64_t>(area.height * factor), kMaxCaptureSide)};
+  // Rounding may leave it a row too large.
+  while (FrameBytes(size.width, size.height, bits_per_pixel) > kMaxFrameBytes && size.height > 2) size.height -= 2;
+  return size;
 }
 
 CaptureRect VisiblePart(const CaptureRect& area, const CaptureRect& screen) {

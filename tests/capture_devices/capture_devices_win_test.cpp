@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "capture_devices/core/media_type.h"
 #include "platform/com_ptr.h"
 #include "resource_counts.h"
 
@@ -202,13 +203,16 @@ TEST(DeviceList, OurDevicesAreListedByName) {
   EXPECT_EQ(std::find(video.begin(), video.end(), L"virtual-audio-capturer"), video.end());
 }
 
-TEST(DeviceFormats, DesktopOffersRgb32ThenRgb24AtTheScreenSize) {
+// Planar 4:2:0 first, which the encoder takes by itself and records as it is; RGB for hosts
+// that want it.
+TEST(DeviceFormats, DesktopOffersPlanarThenRgbAtTheScreenSize) {
   SetArea({});
   ComPtr<IBaseFilter> screen = OpenDevice(CLSID_VideoInputDeviceCategory, L"screen-capture-recorder");
   ASSERT_TRUE(screen);
   const long w = GetSystemMetrics(SM_CXSCREEN) / 2 * 2, h = GetSystemMetrics(SM_CYSCREEN) / 2 * 2;
   EXPECT_EQ(Capabilities(StreamConfig(screen.get()).get()),
-            (std::vector<Format>{{MEDIASUBTYPE_RGB32, w, h}, {MEDIASUBTYPE_RGB24, w, h}}));
+            (std::vector<Format>{
+                {capture::kMediaSubtypeI420, w, h}, {MEDIASUBTYPE_RGB32, w, h}, {MEDIASUBTYPE_RGB24, w, h}}));
 
   // The pin says it is a capture pin, which capture graph builders and the encoder look for.
   ComPtr<IKsPropertySet> properties;
@@ -266,7 +270,7 @@ TEST(DeviceFormats, DesktopReadsTheCaptureAreaWhenOpened) {
     ComPtr<IBaseFilter> screen = OpenDevice(CLSID_VideoInputDeviceCategory, L"screen-capture-recorder");
     ASSERT_TRUE(screen);
     SetArea({});  // too late for this opening: the area is read once
-    EXPECT_EQ(CurrentFormat(screen.get()), (Format{MEDIASUBTYPE_RGB32, c.width, c.height}));
+    EXPECT_EQ(CurrentFormat(screen.get()), (Format{capture::kMediaSubtypeI420, c.width, c.height}));
   }
 }
 

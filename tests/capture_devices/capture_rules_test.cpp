@@ -1,4 +1,5 @@
-// The devices' portable rules: which area is captured, pacing, sound conversion, test picture.
+// The devices' portable rules: which area is captured and at what frame size, colour
+// conversion, pacing, sound conversion, test picture.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,6 +9,7 @@
 #include "capture_devices/rules/dpi_awareness.h"
 #include "capture_devices/rules/loopback_stand_in.h"
 #include "capture_devices/rules/frame_schedule.h"
+#include "capture_devices/rules/i420.h"
 #include "capture_devices/rules/pcm.h"
 #include "capture_devices/rules/recorded_time.h"
 #include "capture_devices/rules/test_pattern.h"
@@ -31,20 +33,123 @@ TEST(CaptureArea, ChosenFromTheRegistryValuesOrTheScreen) {
       {"three of four: the screen", {104, 54, 192, std::nullopt}, {0, 0, 1280, 800}},
       {"zero width: the screen", {104, 54, 0, 192}, {0, 0, 1280, 800}},
       {"negative height: the screen", {104, 54, 192, Bits(-2)}, {0, 0, 1280, 800}},
-      {"absurd sizes are cut", {0, 0, 100000, 3}, {0, 0, kMaxCaptureSide, 2}},
+      {"absurd sizes are cut", {0, 0, 100000, 3}, {0, 0, kMaxAreaSide, 2}},
       {"one pixel becomes two", {5, 5, 1, 1}, {5, 5, 2, 2}},
       {"on a second monitor right of the primary", {1284, 4, 292, 192}, {1284, 4, 292, 192}},
-      {"a 4K area fits the frame bytes", {Bits(-3840), 0, 3840, 2160}, {-3840, 0, 3840, 2160}},
-      {"an 8K area is cut by bytes, keeping its proportions", {0, 0, 7680, 4320}, {0, 0, 3860, 2172}},
-      {"the largest sides are cut by bytes too", {0, 0, 8192, 8192}, {0, 0, 2896, 2896}},
+      {"an 8K area is whole", {0, 0, 7680, 4320}, {0, 0, 7680, 4320}},
   };
   for (const Case& c : cases) EXPECT_EQ(ChooseCaptureRect(c.values, 1280, 800), c.expected) << c.what;
   EXPECT_EQ(ChooseCaptureRect({}, 1367, 769), (CaptureRect{0, 0, 1366, 768})) << "odd screen";
-  EXPECT_EQ(ChooseCaptureRect({}, 7680, 4320), (CaptureRect{0, 0, 3860, 2172})) << "an 8K screen";
+  EXPECT_EQ(ChooseCaptureRect({}, 7680, 4320), (CaptureRect{0, 0, 7680, 4320})) << "an 8K screen";
+}
+
+// A large area is recorded whole: at its own size where the frame fits, else scaled down in its
+// proportions, never cut.
+TEST(CaptureArea, FrameSizeShowsTheWholeAreaScaledDownWhereTooLarge) {
+  struct Case {
+    const char* what;
+    CaptureRect area;
+    FrameSize i420, rgb32;
+  } cases[] = {
+      {"full HD", {0, 0, 1920, 1080}, {1920, 1080}, {1920, 1080}},
+      {"4K fits both", {0, 0, 3840, 2160}, {3840, 2160}, {3840, 2160}},
+      {"a 3840x2400 laptop", {0, 0, 3840, 2400}, {3840, 2400}, {3662, 2288}},
+      {"5K", {0, 0, 5120, 2880}, {5120, 2880}, {3860, 2172}},
+      {"two 4K monitors side by side", {-3840, 0, 7680, 2160}, {7680, 2160}, {5460, 1536}},
+      {"8K", {0, 0, 7680, 4320}, {6306, 3546}, {3860, 2172}},
+      {"wider than a frame may be", {0, 0, 20000, 100}, {8192, 40}, {8192, 40}},
+      {"a sliver", {0, 0, kMaxAreaSide, 2}, {8192, 2}, {8192, 2}},
+  };
   for (const Case& c : cases) {
-    const CaptureRect r = ChooseCaptureRect(c.values, 1280, 800);
-    EXPECT_LE(int64_t{r.width} * r.height * 4, kMaxFrameBytes) << c.what;
+    const FrameSize i420 = FitFrameSize(c.area, 12), rgb32 = FitFrameSize(c.area, 32);
+    EXPECT_EQ(i420, c.i420) << c.what << ": " << i420.width << "x" << i420.height;
+    EXPECT_EQ(rgb32, c.rgb32) << c.what << ": " << rgb32.width << "x" << rgb32.height;
+    for (const FrameSize& f : {i420, rgb32}) {
+      EXPECT_LE(f.width, kMaxCaptureSide) << c.what;
+      EXPECT_EQ(f.width % 2 + f.height % 2, 0) << c.what;
+      // The proportions stay within the rounding of each side to an even number.
+      if (f.height > 2) {
+        const double aspect = double(c.area.width) / c.area.height;
+        EXPECT_NEAR(double(f.width) / f.height, aspect, aspect * (2.0 / f.width + 2.0 / f.height)) << c.what;
+      }
+    }
+    EXPECT_LE(I420Bytes(i420.width, i420.height), kMaxFrameBytes) << c.what;
+    EXPECT_LE(int64_t{rgb32.width} * rgb32.height * 4, kMaxFrameBytes) << c.what;
   }
+}
+
+namespace {
+
+// A picture of `width` x `height` BGRX pixels (rows padded by `pad` pixels) of varied colours.
+std::vector<uint8_t> Picture(int32_t width, int32_t height, int32_t pad, uint32_t seed) {
+  std::vector<uint8_t> bgrx(size_t(width + pad) * height * 4);
+  for (uint8_t& byte : bgrx) {
+    seed = seed * 1664525u + 1013904223u;
+    byte = static_cast<uint8_t>(seed >> 24);
+  }
+  return bgrx;
+}
+
+std::vector<uint8_t> Convert(const std::vector<uint8_t>& bgrx, int32_t width, int32_t height, int32_t pad, bool plain) {
+  std::vector<uint8_t> out(size_t(I420Bytes(width, height)), 0xEE);
+  const I420Planes planes = DenseI420Planes(out.data(), width, height);
+  const ptrdiff_t stride = ptrdiff_t{width + pad} * 4;
+  if (plain)
+    ConvertBgrxToI420Plain(bgrx.data(), stride, width, height, planes);
+  else
+    ConvertBgrxToI420(bgrx.data(), stride, width, height, planes);
+  return out;
+}
+
+}  // namespace
+
+TEST(I420, KnownColoursInVideoRange) {
+  struct Case {
+    uint8_t b, g, r, y, u, v;
+  } cases[] = {{0, 0, 0, 16, 128, 128},  {255, 255, 255, 235, 128, 128}, {0, 0, 255, 82, 90, 240},
+               {0, 255, 0, 144, 54, 34}, {255, 0, 0, 41, 240, 110},      {128, 128, 128, 126, 128, 128}};
+  for (const Case& c : cases) {
+    // 18x4 of one colour: through the fast path's 8-pixel steps and its plain tail.
+    std::vector<uint8_t> bgrx;
+    for (int i = 0; i < 18 * 4; ++i) bgrx.insert(bgrx.end(), {c.b, c.g, c.r, 0x5A});
+    const std::vector<uint8_t> out = Convert(bgrx, 18, 4, 0, false);
+    for (int i = 0; i < 18 * 4; ++i) ASSERT_EQ(out[i], c.y) << int(c.r) << "," << int(c.g) << "," << int(c.b);
+    for (int i = 0; i < 9 * 2; ++i) {
+      ASSERT_EQ(out[18 * 4 + i], c.u) << int(c.r) << "," << int(c.g) << "," << int(c.b);
+      ASSERT_EQ(out[18 * 4 + 18 + i], c.v) << int(c.r) << "," << int(c.g) << "," << int(c.b);
+    }
+  }
+  // A chroma sample is the average of its four pixels: two black and two white make grey.
+  const std::vector<uint8_t> checks = {0, 0, 0, 0, 255, 255, 255, 0, 255, 255, 255, 0, 0, 0, 0, 0};
+  const std::vector<uint8_t> out = Convert(checks, 2, 2, 0, true);
+  EXPECT_EQ(out, (std::vector<uint8_t>{16, 235, 235, 16, 128, 128}));
+}
+
+// The fast conversion equals the plain one to the bit, at every size the device may meet
+// (odd widths and heights included, padded rows), and read from a bottom-up bitmap.
+TEST(I420, FastConversionMatchesThePlainOneAtAnySize) {
+  for (int32_t height : {1, 2, 3, 7, 16}) {
+    for (int32_t width : {1, 2, 3, 7, 8, 9, 15, 16, 17, 31, 64, 66}) {
+      for (int32_t pad : {0, 3}) {
+        const std::vector<uint8_t> bgrx = Picture(width, height, pad, uint32_t(width * 131 + height * 7 + pad));
+        ASSERT_EQ(Convert(bgrx, width, height, pad, false), Convert(bgrx, width, height, pad, true))
+            << width << "x" << height << " pad " << pad;
+      }
+    }
+  }
+  const int32_t width = 34, height = 11;
+  const std::vector<uint8_t> bgrx = Picture(width, height, 0, 99);
+  std::vector<uint8_t> converted(size_t(I420Bytes(width, height)));
+  const I420Planes planes = DenseI420Planes(converted.data(), width, height);
+  // A bottom-up bitmap, as the device reads the screen: its last row is the picture's top.
+  std::vector<uint8_t> bottom_up;
+  for (int32_t row = height - 1; row >= 0; --row)
+    bottom_up.insert(bottom_up.end(), bgrx.begin() + row * width * 4, bgrx.begin() + (row + 1) * width * 4);
+  ConvertBgrxToI420(bottom_up.data() + (height - 1) * width * 4, -width * 4, width, height, planes);
+  EXPECT_EQ(converted, Convert(bgrx, width, height, 0, true));
+  // Black fills the planes with the video range's black.
+  FillI420Black(planes, width, height);
+  EXPECT_EQ(converted, Convert(std::vector<uint8_t>(size_t(width) * height * 4, 0), width, height, 0, true));
 }
 
 TEST(CaptureArea, VisiblePartOfAnAreaOffTheScreen) {

@@ -1,19 +1,25 @@
 #!/usr/bin/env bash
 # Benchmark (not a test): our desktop device "screen-capture-recorder" against FFmpeg's own
-# gdigrab, in one run, under Wine on a private 1920x1080 virtual display with a still desktop.
-# For 1280x720 and 1920x1080 at 25 fps, each source records SECONDS seconds through the
-# genuine encoder with the program's capture command line (video only, into a .ts file), and
-# the table shows per source: frames in the file against 25 x SECONDS, the encoder's last
+# gdigrab, in one run, under Wine on a private 3840x2160 virtual display, on a still desktop and
+# on a moving one (a window over the whole capture area that repaints every 20 ms). For each
+# size in SIZES (default 1920x1080 2560x1440 3840x2160) and scene in SCENES (default "still
+# moving") at 25 fps, each source records SECONDS seconds through the genuine encoder with the
+# program's capture command line (video only, into a .ts file): our device in the format the
+# encoder picks by itself, our device held to RGB32 (the encoder then converts the colours
+# itself, which shows that conversion's share of the encoder's CPU) and gdigrab. The table
+# shows per source: frames in the file against 25 x SECONDS, the encoder's last
 # progress figures (fps, speed, dup/drop), the encoder's CPU share of one core while it
 # records, for our device its own figures (frames delivered and dropped, capture time per
-# frame), the file's picture size, and how often the encoder reported its real-time input
-# buffer full.
+# frame, and its parts: the screen read, the pointer, the colour conversion), the file's picture
+# size, and how often the encoder reported its real-time input buffer full.
 #     tools/bench/desktop_capture_bench.sh [SECONDS]
 set -euo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 source "$repo/tools/lib.sh"
 seconds=${1:-60}
 fps=25
+sizes=${SIZES:-1920x1080 2560x1440 3840x2160}
+scenes=${SCENES:-still moving}
 
 if can_run_32bit_wine; then
   kind=win32 loader=wine
@@ -28,14 +34,16 @@ export QUORLIN_DEVICE_STATS='C:\bench\stats.txt'
 bench=$WINEPREFIX/drive_c/bench
 
 xvfb_pid=""
+mover_pid=""
 cleanup() {
+  if [ -n "$mover_pid" ]; then kill "$mover_pid" 2>/dev/null || true; fi
   wineserver -k 2>/dev/null || true
   if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
 }
 trap cleanup EXIT
 
-# A private display of the full-HD size.
-start_virtual_display 1920x1080
+# A private display large enough for every size.
+start_virtual_display 3840x2160
 
 # The prefix's Wine session belongs to this display: end one left over from an earlier run.
 wineserver -k 2>/dev/null || true
@@ -44,6 +52,7 @@ mkdir -p "$WINEPREFIX/drive_c/Program Files/Quorlin" "$bench"
 cp "$repo/build/$kind/bin/QuorlinDevices.dll" "$WINEPREFIX/drive_c/Program Files/Quorlin/"
 "$loader" regsvr32 /s 'C:\Program Files\Quorlin\QuorlinDevices.dll'
 cp "$repo/build/encoder/$kind/ffmpeg.exe" "$WINEPREFIX/drive_c/windows/quorlind.exe"
+cp "$repo/build/$kind/bin/colour_window.exe" "$bench/"
 
 clock_ticks=$(getconf CLK_TCK)
 
@@ -99,13 +108,26 @@ record() {
 
 rm -f "$bench"/*.log "$bench"/*.stats "$bench/results.txt"
 key='HKCU\Software\screen-capture-recorder'
-for size in 1280x720 1920x1080; do
-  width=${size%x*} height=${size#*x}
-  for value in start_x=0 start_y=0 capture_width=$width capture_height=$height; do
-    "$loader" reg add "$key" /v "${value%=*}" /t REG_DWORD /d "${value#*=}" /f >/dev/null 2>&1
+for scene in $scenes; do
+  for size in $sizes; do
+    width=${size%x*} height=${size#*x}
+    for value in start_x=0 start_y=0 capture_width=$width capture_height=$height; do
+      "$loader" reg add "$key" /v "${value%=*}" /t REG_DWORD /d "${value#*=}" /f >/dev/null 2>&1
+    done
+    if [ "$scene" = moving ]; then
+      "$loader" 'C:\bench\colour_window.exe' 0 0 "$width" "$height" 2060a0 moving >/dev/null 2>&1 &
+      mover_pid=$!
+      sleep 2
+    fi
+    record "ours_${size}_$scene" -framerate $fps -f dshow -i video=screen-capture-recorder
+    record "oursrgb_${size}_$scene" -framerate $fps -pixel_format bgr0 -f dshow -i video=screen-capture-recorder
+    record "gdigrab_${size}_$scene" -f gdigrab -framerate $fps -video_size "$size" -offset_x 0 -offset_y 0 -i desktop
+    if [ -n "$mover_pid" ]; then
+      kill "$mover_pid" 2>/dev/null || true
+      wait "$mover_pid" 2>/dev/null || true
+      mover_pid=""
+    fi
   done
-  record "ours_$size" -framerate $fps -f dshow -i video=screen-capture-recorder
-  record "gdigrab_$size" -f gdigrab -framerate $fps -video_size "$size" -offset_x 0 -offset_y 0 -i desktop
 done
 
 python3 - "$bench" "$seconds" "$fps" <<'PY'
@@ -126,22 +148,25 @@ for line in open(os.path.join(bench, "results.txt")):
     progress = fields(reports[-1]) if reports else {}
     stats_path = os.path.join(bench, name + ".stats")
     stats = fields(open(stats_path).read().splitlines()[-1]) if os.path.exists(stats_path) else {}
-    source, size = name.split("_")
-    rows.setdefault(size, []).append((source, cpu, frames, picture, progress, stats,
-                                      log.count("real-time buffer")))
+    source, size, scene = name.split("_")
+    rows.setdefault((size, scene), []).append((source, cpu, frames, picture, progress, stats,
+                                               log.count("real-time buffer")))
 
-header = ("source", "frames/expected", "fps", "speed", "dup/drop", "CPU %", "delivered/dropped",
-          "capture ms mean/max", "picture", "rtbuf full")
-for size, entries in rows.items():
-    print("\n%s at %d fps, %g s" % (size, fps, seconds))
+names = {"ours": "our device", "oursrgb": "ours as RGB32", "gdigrab": "gdigrab"}
+header = ("source", "frames/expected", "fps", "speed", "dup/drop", "CPU %", "delivered/late/dropped",
+          "capture ms mean/max", "read/pointer/convert ms", "format", "picture", "rtbuf full")
+for (size, scene), entries in rows.items():
+    print("\n%s, %s desktop, at %d fps, %g s" % (size, scene, fps, seconds))
     table = [header]
     for source, cpu, frames, picture, p, s, rtbuf in entries:
-        table.append(("our device" if source == "ours" else source, "%s/%d" % (frames, expected),
+        table.append((names[source], "%s/%d" % (frames, expected),
                       p.get("fps", "?"), p.get("speed", "?"), "%s/%s" % (p.get("dup", "0"), p.get("drop", "0")),
                       cpu,
-                      "%s/%s" % (s["delivered"], s["dropped"]) if s else "-",
+                      "%s/%s/%s" % (s["delivered"], s.get("late", "?"), s["dropped"]) if s else "-",
                       "%s/%s" % (s["fill_ms_mean"], s["fill_ms_max"]) if s else "-",
-                      picture, str(rtbuf)))
+                      "%s/%s/%s" % (s.get("read_ms", "?"), s.get("pointer_ms", "?"), s.get("convert_ms", "?"))
+                      if s else "-",
+                      s.get("format", "-"), picture, str(rtbuf)))
     widths = [max(len(row[i]) for row in table) for i in range(len(header))]
     for row in table:
         print("  ".join(cell.ljust(w) for cell, w in zip(row, widths)).rstrip())
