@@ -430,8 +430,12 @@ void COutputPin::RunSession(REFERENCE_TIME interval) {
   std::vector<BYTE> unsent;  // a sound chunk without a sample to carry it
   bool first = true;
 
+  // When a chunk or frame is due on the performance counter.
+  const double clock_rate = video ? 1.0 : m_stream.ClockRate();
+  const auto due_at = [&] { return static_cast<REFERENCE_TIME>((first_due + schedule.DueTime()) / clock_rate); };
+
   for (;;) {
-    const REFERENCE_TIME wait = first_due + schedule.DueTime() - watch.Elapsed();
+    const REFERENCE_TIME wait = due_at() - watch.Elapsed();
     if (wait > 0) {
       if (WaitForSingleObject(m_hStopEvent, static_cast<DWORD>((wait + 9999) / 10000)) == WAIT_OBJECT_0) break;
       continue;
@@ -440,7 +444,7 @@ void COutputPin::RunSession(REFERENCE_TIME interval) {
     if (video)
       m_nDropped += schedule.SkipLateSlots(watch.Elapsed() - first_due);
     else
-      m_stream.ChunkLateBy(watch.Elapsed() - first_due - schedule.DueTime());
+      m_stream.ChunkLateBy(watch.Elapsed() - due_at());
 
     ComPtr<IMediaSample> sample;
     BYTE* data = nullptr;
