@@ -3,6 +3,7 @@
 // user's "Software\screen-capture-recorder" key. Written as a set for an area, removed as a
 // set for the whole screen. Failures are not the user's concern and are ignored by callers.
 #include <cstdint>
+#include <string>
 
 // Writes one REG_DWORD value, creating the key when needed; false when that fails.
 bool SetCaptureValue(const wchar_t* name, uint32_t value);
@@ -13,3 +14,7 @@ bool DeleteCaptureValue(const wchar_t* name);
 void WriteCaptureArea(int left, int top, int right, int bottom);
 // Removes the area: the device then captures the whole screen.
 void ClearCaptureArea();
+
+// Beside the area, for the system sound device: the microphone it mixes in ("mix_microphone",
+// a friendly name); an empty name removes the value, and the device then opens none.
+void WriteMixedMicrophone(const std::wstring& friendly_name);
