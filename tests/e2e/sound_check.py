@@ -3,6 +3,13 @@
 
   sound_check.py level MEDIA PEAK
       the peak of the sound in the middle second of MEDIA is within 3 dB of PEAK (of 32767)
+  sound_check.py band MEDIA HZ PEAK [AT]
+      the tone of HZ (one of several sounding together) in the middle second of MEDIA, or in
+      the second around AT seconds (counted from the end when negative), has a peak within
+      3 dB of PEAK; with PEAK 0, it is not there (under 1 % of full scale)
+  sound_check.py steady MEDIA HZ MS
+      the tone of HZ, picked out of what else sounds, has no gap of MS milliseconds or more
+      from where it starts to where it ends
   sound_check.py silence MEDIA
       the sound is silent throughout and as long as the picture (within 0.1 s)
   sound_check.py resumes MEDIA
@@ -30,11 +37,13 @@ def stream(media, kind):
     return next(s for s in probe(media)["streams"] if s["codec_type"] == kind)
 
 
-def sound(media):
-    """(start time, left-channel samples) of the first sound stream."""
+def sound(media, filters=None):
+    """(start time, samples of both sides mixed) of the first sound stream, through ffmpeg's
+    audio filters when given."""
     start = float(stream(media, "audio").get("start_time", 0))
-    raw = subprocess.check_output(["ffmpeg", "-v", "error", "-i", media, "-map", "0:a:0", "-f", "s16le", "-ac", "1",
-                                   "-ar", str(RATE), "-"])
+    raw = subprocess.check_output(["ffmpeg", "-v", "error", "-i", media, "-map", "0:a:0"] +
+                                  (["-af", filters] if filters else []) +
+                                  ["-f", "s16le", "-ac", "1", "-ar", str(RATE), "-"])
     return start, struct.unpack("<%dh" % (len(raw) // 2), raw)
 
 
@@ -60,6 +69,38 @@ def level(media, peak):
     db = 20 * math.log10(max(got, 1) / float(peak))
     print("peak in the middle second: %d, played %s: %+.2f dB" % (got, peak, db))
     return abs(db) <= 3
+
+
+def picked_out(media, hz):
+    """The samples of the tone of HZ alone: three band-pass stages (each of gain 1 at HZ) leave
+    tones an octave or more away 50 dB down."""
+    return sound(media, ",".join(["bandpass=f=%s:width_type=q:w=4" % hz] * 3))[1]
+
+
+def band(media, hz, peak, at=None):
+    samples = picked_out(media, hz)
+    middle = len(samples) // 2 if at is None else int(float(at) * RATE) % len(samples)
+    got = max(abs(v) for v in samples[middle - RATE // 2:middle + RATE // 2])
+    where = "at %.1f s of %.1f s" % (middle / float(RATE), len(samples) / float(RATE))
+    if float(peak) == 0:
+        print("%s Hz %s: peak %.0f, expected none" % (hz, where, got))
+        return got < 328
+    db = 20 * math.log10(max(got, 1) / float(peak))
+    print("%s Hz %s: peak %.0f, alone %s: %+.2f dB" % (hz, where, got, peak, db))
+    return abs(db) <= 3
+
+
+def steady(media, hz, ms):
+    samples = picked_out(media, hz)
+    loud = [i for i, v in enumerate(samples) if abs(v) > 2000]
+    if not loud:
+        print("no %s Hz tone at all" % hz)
+        return False
+    gaps = quiet_runs(samples, loud[0], loud[-1], RATE * int(ms) // 1000)
+    print("%s Hz from %.2f s to %.2f s, gaps of %s ms or more: %s" % (
+        hz, loud[0] / float(RATE), loud[-1] / float(RATE), ms,
+        ", ".join("%.3f s at %.2f s" % (n / float(RATE), at / float(RATE)) for at, n in gaps) or "none"))
+    return not gaps
 
 
 def silence(media):
@@ -134,8 +175,11 @@ def sync(media, x, y):
 
 
 def main():
-    checks = {"level": (level, 1), "silence": (silence, 0), "resumes": (resumes, 0), "sync": (sync, 2)}
-    if len(sys.argv) < 3 or sys.argv[1] not in checks or len(sys.argv) != 3 + checks[sys.argv[1]][1]:
+    checks = {"level": (level, 1), "band": (band, 2), "steady": (steady, 2), "silence": (silence, 0),
+              "resumes": (resumes, 0), "sync": (sync, 2)}
+    optional = 1 if len(sys.argv) > 1 and sys.argv[1] == "band" else 0
+    if len(sys.argv) < 3 or sys.argv[1] not in checks or not (
+            3 + checks[sys.argv[1]][1] <= len(sys.argv) <= 3 + checks[sys.argv[1]][1] + optional):
         sys.exit(__doc__)
     check = checks[sys.argv[1]][0]
     sys.exit(0 if check(*sys.argv[2:]) else 1)
