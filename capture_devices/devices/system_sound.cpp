@@ -33,6 +33,7 @@ class SystemSoundStream final : public SoundStream {
   void ChunkLateBy(REFERENCE_TIME late) override {
     m_nLateFrames = late > 0 ? static_cast<size_t>(late * kSampleRate / 10000000) : 0;
   }
+  std::string StatsFigures() const override { return m_loopback.StatsFigures(); }
   void End() override {
     m_microphone.reset();
     m_loopback.Stop();

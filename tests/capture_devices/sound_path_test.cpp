@@ -21,10 +21,12 @@ constexpr size_t kChunk = kSampleRate / 50;    // what the recording takes every
 constexpr size_t kPacket = kSampleRate / 100;  // what the device hands over every 10 ms
 
 // A device playing a steady 1 kHz tone at half scale, its clock `ppm` fast (or slow, when
-// negative) against the performance counter, each packet handed over up to 10 ms late.
+// negative) against the performance counter, each packet handed over up to 10 ms late (after
+// a further `handover` seconds on a machine whose sound system takes longer).
 class SimulatedDevice {
  public:
-  SimulatedDevice(double ppm, unsigned seed) : rate_(kSampleRate * (1 + ppm * 1e-6)), random_(seed) {
+  SimulatedDevice(double ppm, unsigned seed, double handover = 0)
+      : rate_(kSampleRate * (1 + ppm * 1e-6)), handover_(handover), random_(seed) {
     // A packet holds whole periods of the tone, so every packet is the same.
     static_assert(kPacket % kPeriod == 0, "whole periods");
     for (size_t i = 0; i < kPacket; ++i)
@@ -59,13 +61,14 @@ class SimulatedDevice {
   double Arrival() {
     if (arrival_ < 0) {
       const double complete = PlayedAt((next_ + 1) * static_cast<int64_t>(kPacket));
-      arrival_ = std::max(last_arrival_, complete + std::uniform_real_distribution<double>(0, 0.010)(random_));
+      arrival_ =
+          std::max(last_arrival_, complete + handover_ + std::uniform_real_distribution<double>(0, 0.010)(random_));
       last_arrival_ = arrival_;
     }
     return arrival_;
   }
 
-  double rate_;
+  double rate_, handover_;
   std::mt19937 random_;
   int16_t packet_[2 * kPacket];
   int64_t next_ = 0;  // the next packet
@@ -196,6 +199,34 @@ TEST(SoundPath, AMicrophoneOnItsOwnClockStaysWithTheSystemSoundForAnHour) {
     EXPECT_LT(worst_apart, 0.025) << "microphone and system sound apart";
     EXPECT_GT(microphone.cushion.dropped() + microphone.cushion.repeated(), 50000);
   }
+}
+
+TEST(SoundPath, WithCaptureInstantsTheSoundsDelayIsTheSameOnEveryMachine) {
+  // The mean delay of the sound behind its chunk, on a machine that hands packets over at
+  // once and on one that takes 15 ms more, with and without the packets' capture instants.
+  const auto mean_delay = [](double handover, bool capture_instants) {
+    SimulatedDevice device(0, 21, handover);
+    PcmConverter converter(kSampleRate, 2, false);
+    SoundCushion cushion;
+    std::vector<int16_t> chunk(2 * kChunk);
+    int64_t pushed = 0;
+    double sum = 0;
+    int count = 0;
+    for (int n = 0; n < 60 * 50; ++n) {
+      const double now = (n + 1) * 0.020;
+      pushed += static_cast<int64_t>(device.PushUntil(now, converter));
+      const double newest = pushed ? device.PlayedAt(pushed) : now;
+      const auto age = capture_instants ? static_cast<size_t>((now - newest) * kSampleRate) : 0;
+      if (cushion.Take(converter, chunk.data(), kChunk, 0, age) == kChunk && now > 5) {
+        sum += now - device.PlayedAt(pushed - static_cast<int64_t>(converter.Queued()));
+        ++count;
+      }
+    }
+    return count ? sum / count : 1.0;
+  };
+  EXPECT_NEAR(mean_delay(0, true), 0.030, 0.002) << "the cushion's target, the handover included";
+  EXPECT_NEAR(mean_delay(0.015, true), mean_delay(0, true), 0.002);
+  EXPECT_GT(mean_delay(0.015, false) - mean_delay(0, false), 0.012) << "without them, the handover adds on";
 }
 
 TEST(SoundMix, LevelsAddUpAndLoudSumsAreRoundedOffNeverWrapped) {
