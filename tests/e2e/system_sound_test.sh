@@ -11,9 +11,12 @@
 #      played and the microphone's 1 kHz tone both in the recording, each at its own level;
 #      the microphone unplugged and plugged in again mid-recording (the test device's setting):
 #      the system sound goes on without a gap, the microphone comes back, the MP4 is whole.
-# With a second argument, SECONDS, only the last, for that long (tools/bench/ runs 10 minutes).
+# With a second argument, SECONDS, only 5, for that long (tools/bench/ runs 10 minutes); with a
+# third, "mixed", 5 with "麦克风和扬声器", the test microphone's clock 300 ppm fast and the pulses
+# at 440 Hz: both tones whole to the end, the pulses as far in step at the end as at the start.
 source "$(dirname "$0")/e2e_lib.sh" "$1"
 sync_seconds=${2:-60}
+mixed=${3:-}
 e2e_start_sound
 e2e_start_display
 e2e_install_encoder
@@ -23,6 +26,18 @@ out_win='C:\quorlin-sound'
 out=$(e2e_fresh_folder "$out_win")
 e2e_settings output_folder="$out_win" sound_source=1 save_format=0 frame_rate=25 video_width=0 video_height=0 \
   live_enabled=0 hide_after_start=0
+mic_key='HKCU\Software\Quorlin Test Microphone'
+test_microphone() {
+  e2e_system_tool reg.exe add "$mic_key" /v "$1" /t REG_DWORD /d "$2" /f >/dev/null 2>&1 ||
+    fail "cannot set the test microphone's $1"
+}
+test_microphone unplugged 0
+if [ "$mixed" = mixed ]; then
+  e2e_settings sound_source=2 microphone_name="Quorlin Test Microphone"
+  test_microphone clock_ppm 300
+else
+  test_microphone clock_ppm 0
+fi
 # Wine's own choice of default output (winecfg's setting) unset.
 wine_output_key='HKCU\Software\Wine\Drivers\winepulse.drv'
 e2e_system_tool reg.exe delete "$wine_output_key" /v DefaultOutput /f >/dev/null 2>&1 || true
@@ -139,23 +154,23 @@ fi
 
 echo "== picture and sound in step for $sync_seconds s"
 start_recording
-play pulses $((sync_seconds + 4)) 2010 200 100 300 240 180
+play pulses $((sync_seconds + 4)) 2010 200 100 300 240 180 ${mixed:+440}
 sleep $((sync_seconds / 2))
 e2e_screenshot system_sound_sync
 sleep $((sync_seconds - sync_seconds / 2))
 stop_recording
 wait "$player"
-sound_check sync "$recorded" 140 110 || fail "sound and picture are not in step"
+if [ "$mixed" = mixed ]; then
+  sound_check steady "$recorded" 1000 5 || fail "the microphone's tone is not whole to the end"
+  sound_check steady "$recorded" 440 5 1000 || fail "a pulse of the system sound is not whole"
+  sound_check drift "$recorded" 140 110 440 || fail "the system sound moved against the picture"
+  sound_check sync "$recorded" 140 110 440 || fail "sound and picture are not in step"
+else
+  sound_check sync "$recorded" 140 110 || fail "sound and picture are not in step"
+fi
 
 if [ -z "${2:-}" ]; then
 echo "== the microphone and the system sound together"
-mic_key='HKCU\Software\Quorlin Test Microphone'
-test_microphone() {
-  e2e_system_tool reg.exe add "$mic_key" /v "$1" /t REG_DWORD /d "$2" /f >/dev/null 2>&1 ||
-    fail "cannot set the test microphone's $1"
-}
-test_microphone unplugged 0
-test_microphone clock_ppm 0
 control() { e2e_windows | grep -m1 -- "id=$1 class=" || true; }
 has_text() { control "$1" | grep -qF -- "text=\"$2\""; }
 e2e_click_until 'id=3 class="Button"' e2e_listing_has 'class="#32770" title="设置"'

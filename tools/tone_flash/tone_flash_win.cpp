@@ -5,8 +5,8 @@
 //   tone_flash tone SECONDS [CHANNEL [HZ]]
 //       a 1 kHz tone (or one of HZ) at half scale on every channel of the output's own format,
 //       or on channel CHANNEL (counted from 0; -1: every channel) only
-//   tone_flash pulses SECONDS PERIOD_MS TONE_MS LEFT TOP WIDTH HEIGHT
-//       a black window at that place that turns white while a 1 kHz tone sounds, for TONE_MS
+//   tone_flash pulses SECONDS PERIOD_MS TONE_MS LEFT TOP WIDTH HEIGHT [HZ]
+//       a black window at that place that turns white while a 1 kHz tone (or one of HZ) sounds, for TONE_MS
 //       every PERIOD_MS; the window changes when the output's monitor input hears the tone
 //       start (and end), so picture and sound change together whatever the output's delay.
 // Prints "playing" once the sound runs; ends after SECONDS. Exit code 1: no output to play on.
@@ -266,10 +266,10 @@ int Play(IMMDeviceEnumerator* enumerator, Plan plan, HWND window) {
 int wmain(int argc, wchar_t** argv) {
   const std::wstring mode = argc > 1 ? argv[1] : L"";
   if (!(mode == L"list" && argc == 2) && !(mode == L"tone" && argc >= 3 && argc <= 5) &&
-      !(mode == L"pulses" && argc == 9)) {
+      !(mode == L"pulses" && (argc == 9 || argc == 10))) {
     std::fprintf(stderr,
                  "usage: tone_flash list | tone SECONDS [CHANNEL [HZ]] | "
-                 "pulses SECONDS PERIOD_MS TONE_MS LEFT TOP WIDTH HEIGHT\n");
+                 "pulses SECONDS PERIOD_MS TONE_MS LEFT TOP WIDTH HEIGHT [HZ]\n");
     return 2;
   }
   CoInitializeEx(nullptr, COINIT_MULTITHREADED);
@@ -292,6 +292,7 @@ int wmain(int argc, wchar_t** argv) {
           window = CreateFlashWindow(_wtoi(argv[5]), _wtoi(argv[6]), _wtoi(argv[7]), _wtoi(argv[8]));
           plan.period_ms = _wtof(argv[3]);
           plan.tone_ms = _wtof(argv[4]);
+          if (argc == 10) plan.hz = _wtof(argv[9]);
         }
         status = Play(enumerator.get(), plan, window);
       }
