@@ -253,7 +253,8 @@ void Loopback::Read(int16_t* stereo, size_t frames, size_t late_frames) {
 std::string Loopback::State::StatsFigures() const {
   if (!age_count) return {};
   char figures[160];
-  std::snprintf(figures, sizeof figures, " sound_age_ms_mean=%.1f sound_age_ms_max=%.1f dropped=%lld repeated=%lld",
+  std::snprintf(figures, sizeof figures,
+                " sound_age_ms_mean=%.1f sound_age_ms_max=%.1f cushion_dropped=%lld cushion_repeated=%lld",
                 age_sum / static_cast<double>(age_count) * 1000 / kSampleRate,
                 static_cast<double>(age_max) * 1000 / kSampleRate, static_cast<long long>(cushion.dropped()),
                 static_cast<long long>(cushion.repeated()));
