@@ -40,6 +40,10 @@ class CaptureStream {
   // For a sound device, before each Fill: how long after its due time the chunk is made (a
   // streaming thread that was held up makes the chunks it owes one after the other).
   virtual void ChunkLateBy(REFERENCE_TIME /*late*/) {}
+  // For a sound device whose clock runs apart from the performance counter (the test
+  // microphone, to show drift): its chunks come this many times as often, 1.0003 being 300 ppm
+  // fast.
+  virtual double ClockRate() const { return 1.0; }
 
   // True for a video device that draws with GDI: its samples are then DIB sections when the
   // downstream agrees, and Fill gets the bitmap to draw into.

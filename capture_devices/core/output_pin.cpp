@@ -442,6 +442,10 @@ void COutputPin::RunSession(REFERENCE_TIME interval) {
   bool was_paused = false;
   REFERENCE_TIME drained_until = 0;  // while paused: the counter time the sound has been read to
 
+  // When a chunk or frame is due on the performance counter.
+  const double clock_rate = video ? 1.0 : m_stream.ClockRate();
+  const auto due_at = [&] { return static_cast<REFERENCE_TIME>((first_due + schedule.DueTime()) / clock_rate); };
+
   for (;;) {
     const RecordedMoment moment = RecordedNow();
     if (moment.paused) {
@@ -462,7 +466,7 @@ void COutputPin::RunSession(REFERENCE_TIME interval) {
       continue;
     }
     was_paused = false;
-    const REFERENCE_TIME wait = first_due + schedule.DueTime() - watch.Elapsed();
+    const REFERENCE_TIME wait = due_at() - watch.Elapsed();
     if (wait > 0) {
       if (WaitForSingleObject(m_hStopEvent, static_cast<DWORD>((wait + 9999) / 10000)) == WAIT_OBJECT_0) break;
       continue;
@@ -474,7 +478,7 @@ void COutputPin::RunSession(REFERENCE_TIME interval) {
       m_nDropped += late;
     } else {
       schedule.RestartAfterClockJump(watch.Elapsed() - first_due, kSoundClockJump);
-      m_stream.ChunkLateBy(watch.Elapsed() - first_due - schedule.DueTime());
+      m_stream.ChunkLateBy(watch.Elapsed() - due_at());
     }
 
     ComPtr<IMediaSample> sample;

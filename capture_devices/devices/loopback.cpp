@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -70,6 +71,15 @@ class DeviceChanges final : public IMMNotificationClient {
   std::atomic<bool> m_bChanged{false};
 };
 
+// The performance counter in 100-ns units, as WASAPI gives a packet's capture instant.
+int64_t CounterNow() {
+  LARGE_INTEGER frequency, now;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&now);
+  return now.QuadPart / frequency.QuadPart * 10000000 +
+         now.QuadPart % frequency.QuadPart * 10000000 / frequency.QuadPart;
+}
+
 // One opened capture client and the conversion of its format.
 struct Endpoint {
   std::wstring output_id;  // the default output it captures
@@ -80,6 +90,10 @@ struct Endpoint {
   ComPtr<IAudioCaptureClient> capture;
   std::unique_ptr<PcmConverter> converter;
   size_t frame_bytes = 0;
+  int rate = 0;
+  // When the newest converted frame was captured (performance counter, 100-ns units); 0
+  // before the first packet.
+  int64_t newest_capture = 0;
   std::vector<BYTE> silence;
   HRESULT error = S_OK;  // the step of Open that failed, where the system said why
 
@@ -109,6 +123,7 @@ struct Endpoint {
       converter = std::make_unique<PcmConverter>(static_cast<int>(mix->nSamplesPerSec), mix->nChannels, is_float,
                                                  extensible ? extensible->dwChannelMask : 0);
       frame_bytes = mix->nBlockAlign;
+      rate = static_cast<int>(mix->nSamplesPerSec);
     }
     CoTaskMemFree(mix);
     // Wine takes a loopback client but refuses it the capture service.
@@ -132,9 +147,15 @@ struct Endpoint {
       BYTE* data = nullptr;
       UINT32 count = 0;
       DWORD flags = 0;
-      const HRESULT hr = capture->GetBuffer(&data, &count, &flags, nullptr, nullptr);
+      UINT64 position = 0, captured = 0;
+      const HRESULT hr = capture->GetBuffer(&data, &count, &flags, &position, &captured);
       if (hr == AUDCLNT_S_BUFFER_EMPTY) return true;
       if (FAILED(hr)) return false;
+      // The packet's place on the timeline is the instant its first frame was captured, which
+      // the system gives with it; only where it cannot, the instant it is read.
+      const int64_t first =
+          captured && !(flags & AUDCLNT_BUFFERFLAGS_TIMESTAMP_ERROR) ? static_cast<int64_t>(captured) : CounterNow();
+      newest_capture = first + static_cast<int64_t>(count) * 10000000 / rate;
       if (flags & AUDCLNT_BUFFERFLAGS_SILENT) {
         silence.assign(static_cast<size_t>(count) * frame_bytes, 0);
         converter->Push(silence.data(), count);
@@ -154,6 +175,11 @@ struct Loopback::State {
   std::unique_ptr<Endpoint> endpoint;
   SoundCushion cushion;
   ULONGLONG next_look = 0;  // GetTickCount64 time of the next look at the default output
+  double age_sum = 0;       // of the newest sound's age at each chunk, for the stats line
+  int64_t age_count = 0;
+  size_t age_max = 0;
+
+  std::string StatsFigures() const;
 
   std::wstring DefaultOutputId() const {
     ComPtr<IMMDevice> output;
@@ -213,14 +239,37 @@ void Loopback::Read(int16_t* stereo, size_t frames, size_t late_frames) {
     s->Open();
     s->next_look = now + (s->endpoint ? kCheckInterval : kRetryInterval);
   }
-  if (s->endpoint)
-    s->cushion.Take(*s->endpoint->converter, stereo, frames, late_frames);
-  else
+  if (s->endpoint) {
+    Endpoint& e = *s->endpoint;
+    // How long ago the newest sound was captured: the cushion holds the sound that long plus
+    // what it keeps, so that the sound's delay does not depend on how the system hands it over.
+    size_t age = 0;
+    if (e.newest_capture) {
+      const int64_t ago = CounterNow() - e.newest_capture;
+      age = ago > 0 ? static_cast<size_t>(ago * kSampleRate / 10000000) : 0;
+      s->age_sum += static_cast<double>(age);
+      ++s->age_count;
+      s->age_max = std::max(s->age_max, age);
+    }
+    s->cushion.Take(*e.converter, stereo, frames, late_frames, age);
+  } else
     std::fill(stereo, stereo + frames * kChannels, int16_t{0});
+}
+
+std::string Loopback::State::StatsFigures() const {
+  if (!age_count) return {};
+  char figures[160];
+  std::snprintf(figures, sizeof figures,
+                " sound_age_ms_mean=%.1f sound_age_ms_max=%.1f cushion_dropped=%lld cushion_repeated=%lld",
+                age_sum / static_cast<double>(age_count) * 1000 / kSampleRate,
+                static_cast<double>(age_max) * 1000 / kSampleRate, static_cast<long long>(cushion.dropped()),
+                static_cast<long long>(cushion.repeated()));
+  return figures;
 }
 
 void Loopback::Stop() {
   if (m_p && m_p->changes) m_p->enumerator->UnregisterEndpointNotificationCallback(m_p->changes.get());
+  if (m_p) m_strStats = m_p->StatsFigures();
   m_p.reset();
 }
 

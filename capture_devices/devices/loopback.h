@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 namespace capture {
 
@@ -24,11 +25,15 @@ class Loopback {
   // Takes the next `frames` frames of what was played, for a chunk made `late_frames` after
   // its due time; silence where nothing was.
   void Read(int16_t* stereo, size_t frames, size_t late_frames);
+  // How old the sound was when taken, and the cushion's mending, for the device's stats line
+  // (of the last run, after Stop).
+  const std::string& StatsFigures() const { return m_strStats; }
   void Stop();
 
  private:
   struct State;
   std::unique_ptr<State> m_p;
+  std::string m_strStats;
 };
 
 }  // namespace capture

@@ -8,18 +8,19 @@ constexpr double kSlack = kSampleRate * 2 / 1000.0;  // the band around the targ
 constexpr double kSmoothing = 25;                    // chunks (half a second of 20 ms chunks)
 }  // namespace
 
-size_t SoundCushion::Take(PcmConverter& source, int16_t* stereo, size_t frames, size_t late) {
+size_t SoundCushion::Take(PcmConverter& source, int16_t* stereo, size_t frames, size_t late, size_t age) {
   const auto on_time = [&] { return source.Queued() > late ? source.Queued() - late : 0; };
   size_t queued = on_time();
   if (!playing_) {
-    if (queued < frames + kTarget) {  // filling the cushion: silence until it is full
+    if (queued < frames || queued + age < frames + kTarget) {  // filling: silence until it is full
       std::fill(stereo, stereo + frames * kChannels, int16_t{0});
       return 0;
     }
     // Sound begins at the target exactly: what came in a first burst beyond it is left out
     // before anything is heard, rather than one frame at a time later.
-    source.Discard(queued - frames - kTarget);
-    queued = frames + kTarget;
+    const size_t beyond = std::min(queued + age - frames - kTarget, queued - frames);
+    source.Discard(beyond);
+    queued -= beyond;
     playing_ = true;
     level_ = kTarget;
   }
@@ -49,7 +50,7 @@ size_t SoundCushion::Take(PcmConverter& source, int16_t* stereo, size_t frames, 
     source.Take(stereo, frames);
   }
   // Measured as if this chunk had been taken on time.
-  level_ += (static_cast<double>(on_time()) - level_) / kSmoothing;
+  level_ += (static_cast<double>(on_time() + age) - level_) / kSmoothing;
   return frames;
 }
 

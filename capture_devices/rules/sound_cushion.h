@@ -22,7 +22,10 @@ class SoundCushion {
   // Fills `frames` frames from what `source` has queued, for a chunk taken `late` frames after
   // it was due (what came meanwhile belongs to the chunks due next, not to the cushion);
   // returns how many came from played sound.
-  size_t Take(PcmConverter& source, int16_t* stereo, size_t frames, size_t late = 0);
+  // `age` is how long before now the newest queued frame was captured, where the device says:
+  // the cushion then holds the sound's whole delay at the target, the time the system took to
+  // hand it over included, so that its place against the picture is the same on every machine.
+  size_t Take(PcmConverter& source, int16_t* stereo, size_t frames, size_t late = 0, size_t age = 0);
 
   // Single frames left out or played twice to hold the target, and frames dropped at the cap.
   int64_t dropped() const { return dropped_; }

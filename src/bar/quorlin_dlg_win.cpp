@@ -450,6 +450,8 @@ void CQuorlinDlg::WriteRecordingNote(const std::wstring& recording_file, const s
 
 void CQuorlinDlg::RemoveRecordingNote() { DeleteFileW(RecordingNotePath().c_str()); }
 
+void CQuorlinDlg::SetMixedMicrophone(const std::wstring& friendly_name) { WriteMixedMicrophone(friendly_name); }
+
 void CQuorlinDlg::ShowMessage(const std::wstring& text) { ShowMessageBox(m_hWnd, text); }
 
 void CQuorlinDlg::ConfigureLed(int32_t colour_code) { m_ledState.ConfigureLed(GetDlgItem(IDC_LED), colour_code); }

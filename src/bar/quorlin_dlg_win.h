@@ -87,6 +87,7 @@ class CQuorlinDlg : public CDialog, public CDialogUtility, private RecordingBar 
   void RequestStop() override;
   void WriteRecordingNote(const std::wstring& recording_file, const std::wstring& final_file) override;
   void RemoveRecordingNote() override;
+  void SetMixedMicrophone(const std::wstring& friendly_name) override;
   void ShowMessage(const std::wstring& text) override;
   void OpenSettingsDialog() override { OnSetup(); }
   void ConfigureLed(int32_t colour_code) override;

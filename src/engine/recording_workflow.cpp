@@ -79,6 +79,8 @@ void RecordingWorkflow::StartOrStopRecording() {
       BuildCaptureCommand(output, audio_device, settings.frame_rate, settings.video_width, settings.video_height,
                           settings.video_bitrate, settings.audio_bitrate, m_bLive ? settings.fluency_first : 0);
   m_bRemuxing = false;
+  // 2: the system sound with the microphone mixed in by the device itself.
+  bar_.SetMixedMicrophone(settings.sound_source == 2 ? platform::AnsiToWide(microphone) : std::wstring());
   StartRun(command, kWmEncoderEvent);
 }
 

@@ -39,6 +39,9 @@ class RecordingBar {
   // recording starts, removed once how it ended has been shown. Write failures are ignored.
   virtual void WriteRecordingNote(const std::wstring& recording_file, const std::wstring& final_file) = 0;
   virtual void RemoveRecordingNote() = 0;
+  // Tells the system sound device which microphone to mix into the recording about to start,
+  // by its friendly name; empty: none, so that it opens no microphone. Failures are ignored.
+  virtual void SetMixedMicrophone(const std::wstring& friendly_name) = 0;
 
   virtual void ShowMessage(const std::wstring& text) = 0;
   virtual void OpenSettingsDialog() = 0;

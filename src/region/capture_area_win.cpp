@@ -7,6 +7,7 @@
 namespace {
 
 constexpr wchar_t kAreaKey[] = L"Software\\screen-capture-recorder\\";
+constexpr wchar_t kMixedMicrophone[] = L"mix_microphone";
 
 // The key, opened for one value only: no handle lives on between calls.
 class ScopedAreaKey {
@@ -60,6 +61,17 @@ void WriteCaptureArea(int left, int top, int right, int bottom) {
   SetCaptureValue(L"start_y", static_cast<uint32_t>(values.start_y));
   SetCaptureValue(L"capture_height", static_cast<uint32_t>(values.capture_height));
   SetCaptureValue(L"capture_width", static_cast<uint32_t>(values.capture_width));
+}
+
+void WriteMixedMicrophone(const std::wstring& friendly_name) {
+  ScopedAreaKey key;
+  if (!key.Get()) return;
+  if (friendly_name.empty()) {
+    RegDeleteValueW(key.Get(), kMixedMicrophone);
+    return;
+  }
+  RegSetValueExW(key.Get(), kMixedMicrophone, 0, REG_SZ, reinterpret_cast<const BYTE*>(friendly_name.c_str()),
+                 static_cast<DWORD>((friendly_name.size() + 1) * sizeof(wchar_t)));
 }
 
 void ClearCaptureArea() {

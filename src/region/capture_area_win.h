@@ -4,6 +4,7 @@
 // set for the whole screen. Failures are not the user's concern and are ignored by callers.
 #include <cstdint>
 #include <optional>
+#include <string>
 
 // A value of our own beside the area: non-zero when recordings show the pointer's clicks. The
 // device reads it when it is opened; no value means no.
@@ -20,3 +21,7 @@ bool DeleteCaptureValue(const wchar_t* name);
 void WriteCaptureArea(int left, int top, int right, int bottom);
 // Removes the area: the device then captures the whole screen.
 void ClearCaptureArea();
+
+// Beside the area, for the system sound device: the microphone it mixes in ("mix_microphone",
+// a friendly name); an empty name removes the value, and the device then opens none.
+void WriteMixedMicrophone(const std::wstring& friendly_name);

@@ -15,7 +15,7 @@ struct SettingsRecord {
   int32_t frame_rate;       // below 1 is recorded at 25
   int32_t video_width;      // 0 = keep the captured size
   int32_t video_height;     // 0 = keep the captured size
-  int32_t sound_source;     // 0 microphone, 1 system sound
+  int32_t sound_source;     // 0 microphone, 1 system sound, 2 both mixed
   int32_t save_format;      // 0 MP4, otherwise TS
   char output_folder[kSettingsTextSize];    // no trailing backslash; empty = not configured
   char camera_name[kSettingsTextSize];      // empty = no camera

@@ -31,6 +31,9 @@ void StoreText(char (&field)[kSettingsTextSize], const std::string& ansi) {
   std::memcpy(field, ansi.c_str(), ansi.size() + 1);
 }
 
+// "麦克风" and "麦克风和扬声器" record a microphone.
+bool NeedsMicrophone(const SettingsRecord& record) { return record.sound_source == 0 || record.sound_source == 2; }
+
 bool StartsWith(const std::wstring& text, const wchar_t* prefix) { return text.rfind(prefix, 0) == 0; }
 
 template <class T>
@@ -42,7 +45,7 @@ const T* At(const std::vector<T>& list, int index) {
 
 std::vector<std::wstring> SaveFormatChoices() { return {L"MP4格式文件", L"TS格式文件"}; }
 
-std::vector<std::wstring> SoundSourceChoices() { return {L"麦克风", L"扬声器"}; }
+std::vector<std::wstring> SoundSourceChoices() { return {L"麦克风", L"扬声器", L"麦克风和扬声器"}; }
 
 std::vector<PictureSize> PictureSizeChoices() { return {{0, 0}, {1920, 1080}, {1280, 720}}; }
 
@@ -138,12 +141,12 @@ std::optional<SetupRefusal> StoreSetupChoices(const SetupChoices& choices, Setti
     const std::optional<std::string> microphone = RecordText(*choices.microphone);
     if (microphone) {
       StoreText(record.microphone_name, *microphone);
-    } else if (record.sound_source == 0) {
+    } else if (NeedsMicrophone(record)) {
       return SetupRefusal{kMicrophoneUnfit};
     }
     // A microphone that is not used and cannot be stored leaves the stored name as it is: a
     // drop-down cannot be cleared, and refusing would keep every other setting from being saved.
-  } else if (record.sound_source == 0) {
+  } else if (NeedsMicrophone(record)) {
     return SetupRefusal{kNoMicrophone};
   }
 

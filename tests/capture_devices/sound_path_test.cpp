@@ -11,6 +11,7 @@
 
 #include "capture_devices/rules/pcm.h"
 #include "capture_devices/rules/sound_cushion.h"
+#include "capture_devices/rules/sound_mix.h"
 
 using namespace capture;
 
@@ -20,10 +21,12 @@ constexpr size_t kChunk = kSampleRate / 50;    // what the recording takes every
 constexpr size_t kPacket = kSampleRate / 100;  // what the device hands over every 10 ms
 
 // A device playing a steady 1 kHz tone at half scale, its clock `ppm` fast (or slow, when
-// negative) against the performance counter, each packet handed over up to 10 ms late.
+// negative) against the performance counter, each packet handed over up to 10 ms late (after
+// a further `handover` seconds on a machine whose sound system takes longer).
 class SimulatedDevice {
  public:
-  SimulatedDevice(double ppm, unsigned seed) : rate_(kSampleRate * (1 + ppm * 1e-6)), random_(seed) {
+  SimulatedDevice(double ppm, unsigned seed, double handover = 0)
+      : rate_(kSampleRate * (1 + ppm * 1e-6)), handover_(handover), random_(seed) {
     // A packet holds whole periods of the tone, so every packet is the same.
     static_assert(kPacket % kPeriod == 0, "whole periods");
     for (size_t i = 0; i < kPacket; ++i)
@@ -58,13 +61,14 @@ class SimulatedDevice {
   double Arrival() {
     if (arrival_ < 0) {
       const double complete = PlayedAt((next_ + 1) * static_cast<int64_t>(kPacket));
-      arrival_ = std::max(last_arrival_, complete + std::uniform_real_distribution<double>(0, 0.010)(random_));
+      arrival_ =
+          std::max(last_arrival_, complete + handover_ + std::uniform_real_distribution<double>(0, 0.010)(random_));
       last_arrival_ = arrival_;
     }
     return arrival_;
   }
 
-  double rate_;
+  double rate_, handover_;
   std::mt19937 random_;
   int16_t packet_[2 * kPacket];
   int64_t next_ = 0;  // the next packet
@@ -146,6 +150,128 @@ TEST(SoundPath, ThirtyMinutesOfADriftingJitteryDeviceStayWholeAndOnTime) {
     EXPECT_NEAR(first_minute, 0.030 + 0.010, 0.010) << "the cushion's 30 ms and the packets' own delay";
     EXPECT_NEAR(last_minute, first_minute, 0.003) << "no drift over 30 minutes, lost sound or not";
   }
+}
+
+TEST(SoundPath, AMicrophoneOnItsOwnClockStaysWithTheSystemSoundForAnHour) {
+  // One source of the mix: a device on its own clock, its converter and its cushion.
+  struct Source {
+    Source(double ppm, unsigned seed) : device(ppm, seed) {}
+    SimulatedDevice device;
+    PcmConverter converter{kSampleRate, 2, false};
+    SoundCushion cushion;
+    std::vector<int16_t> chunk = std::vector<int16_t>(2 * kChunk);
+    int64_t pushed = 0;
+    size_t run = 0, longest_quiet = 0;
+    bool started = false;
+    double offset = 0, first_minute = 0, last_minute = 0, worst = 0;
+  };
+  constexpr int kTakes = 60 * 60 * 50;
+  for (const double mic_ppm : {300.0, -300.0}) {
+    SCOPED_TRACE(testing::Message() << "microphone clock " << mic_ppm << " ppm");
+    Source system(-40, 5), microphone(mic_ppm, 9);
+    std::mt19937 wakeups(13);
+    double worst_apart = 0;
+    for (int n = 0; n < kTakes; ++n) {
+      const double due = (n + 1) * 0.020;
+      const double now = due + std::uniform_real_distribution<double>(0, 0.003)(wakeups);
+      const auto late = static_cast<size_t>((now - due) * kSampleRate);
+      for (Source* s : {&system, &microphone}) {
+        s->pushed += static_cast<int64_t>(s->device.PushUntil(now, s->converter));
+        const size_t played = s->cushion.Take(s->converter, s->chunk.data(), kChunk, late);
+        if (!s->started && played == 0) continue;
+        ASSERT_EQ(played, kChunk) << "a gap inside the sound at " << now << " s";
+        if (!s->started) s->run = 0;
+        s->started = true;
+        s->longest_quiet = std::max(s->longest_quiet, LongestQuietRun(s->chunk.data(), kChunk, s->run));
+        s->offset = due - s->device.PlayedAt(s->pushed - static_cast<int64_t>(s->converter.Queued()) - 1);
+        if (now > 5) s->worst = std::max(s->worst, s->offset);
+        if (now > 5 && now <= 65) s->first_minute += s->offset / (50 * 60);
+        if (n >= kTakes - 50 * 60) s->last_minute += s->offset / (50 * 60);
+      }
+      if (now > 5) worst_apart = std::max(worst_apart, std::fabs(system.offset - microphone.offset));
+    }
+    for (const Source* s : {&system, &microphone}) {
+      EXPECT_LE(s->longest_quiet, 2u) << "a tone sample played twice is no gap; more is";
+      EXPECT_LT(s->worst, 0.100) << "never more than the cushion's cap behind";
+      EXPECT_NEAR(s->last_minute, s->first_minute, 0.003) << "no drift over an hour";
+    }
+    // 300 ppm of an hour is over a second; the cushions keep the two within a few packets.
+    EXPECT_LT(worst_apart, 0.025) << "microphone and system sound apart";
+    EXPECT_GT(microphone.cushion.dropped() + microphone.cushion.repeated(), 50000);
+  }
+}
+
+TEST(SoundPath, WithCaptureInstantsTheSoundsDelayIsTheSameOnEveryMachine) {
+  // The mean delay of the sound behind its chunk, on a machine that hands packets over at
+  // once and on one that takes 15 ms more, with and without the packets' capture instants.
+  const auto mean_delay = [](double handover, bool capture_instants) {
+    SimulatedDevice device(0, 21, handover);
+    PcmConverter converter(kSampleRate, 2, false);
+    SoundCushion cushion;
+    std::vector<int16_t> chunk(2 * kChunk);
+    int64_t pushed = 0;
+    double sum = 0;
+    int count = 0;
+    for (int n = 0; n < 60 * 50; ++n) {
+      const double now = (n + 1) * 0.020;
+      pushed += static_cast<int64_t>(device.PushUntil(now, converter));
+      const double newest = pushed ? device.PlayedAt(pushed) : now;
+      const auto age = capture_instants ? static_cast<size_t>((now - newest) * kSampleRate) : 0;
+      if (cushion.Take(converter, chunk.data(), kChunk, 0, age) == kChunk && now > 5) {
+        sum += now - device.PlayedAt(pushed - static_cast<int64_t>(converter.Queued()));
+        ++count;
+      }
+    }
+    return count ? sum / count : 1.0;
+  };
+  EXPECT_NEAR(mean_delay(0, true), 0.030, 0.002) << "the cushion's target, the handover included";
+  EXPECT_NEAR(mean_delay(0.015, true), mean_delay(0, true), 0.002);
+  EXPECT_GT(mean_delay(0.015, false) - mean_delay(0, false), 0.012) << "without them, the handover adds on";
+}
+
+TEST(SoundMix, LevelsAddUpAndLoudSumsAreRoundedOffNeverWrapped) {
+  struct Case {
+    const char* what;
+    int16_t system, microphone;
+    MixLevels levels;
+    int low, high;  // the mixed sample's range
+  };
+  const Case cases[] = {
+      {"quiet sums pass exactly", 1000, -3000, {}, -2000, -2000},
+      {"each at its own level", 1000, 1000, {0.5f, 2.0f}, 2500, 2500},
+      {"a muted microphone", 1200, 32767, {1.0f, 0.0f}, 1200, 1200},
+      {"two full-scale peaks", 32767, 32767, {}, 30000, 32767},
+      {"two full-scale troughs", -32768, -32768, {}, -32767, -30000},
+      {"just under the knee", 13926, 13926, {}, 27852, 27852},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    int16_t system[2] = {c.system, c.system};
+    const int16_t microphone[2] = {c.microphone, c.microphone};
+    MixInto(system, microphone, 1, c.levels);
+    EXPECT_GE(system[0], c.low);
+    EXPECT_LE(system[0], c.high);
+    EXPECT_EQ(system[1], system[0]);
+  }
+  // The limit bends smoothly: never back down as the sum grows, no step at the knee.
+  int previous = SoftLimit(-70000.0f);
+  for (float sum = -70000.0f; sum <= 70000.0f; sum += 7.0f) {
+    const int limited = SoftLimit(sum);
+    ASSERT_GE(limited, previous) << sum;
+    ASSERT_LE(limited - previous, 8) << sum;
+    previous = limited;
+  }
+  EXPECT_EQ(SoftLimit(std::nanf("")), 0);
+
+  // A mono microphone at 44.1 kHz reaches the mix on both sides, at 48 kHz.
+  PcmConverter mono(44100, 1, false);
+  const std::vector<int16_t> voice(44100, 8000);
+  mono.Push(voice.data(), voice.size());
+  std::vector<int16_t> microphone(2 * kChunk), system(2 * kChunk, 100);
+  ASSERT_EQ(mono.Take(microphone.data(), kChunk), kChunk);
+  MixInto(system.data(), microphone.data(), kChunk, MixLevels{});
+  EXPECT_EQ(system[2 * 100], 8100);
+  EXPECT_EQ(system[2 * 100 + 1], 8100);
 }
 
 TEST(SoundPath, SilenceBetweenSoundsStaysOnTheTimelineAndABurstIsCapped) {

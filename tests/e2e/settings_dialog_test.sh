@@ -207,7 +207,8 @@ e2e_key Return
 for try in 1 2; do  # a click right after a list closed is now and then lost under Wine
   e2e_click 'id=1012 class="ComboBox"'
   sleep 1
-  e2e_key End
+  e2e_key End  # the last entry, "麦克风和扬声器"; "扬声器" is the one above it
+  e2e_key Up
   e2e_key Return
   has_text 1012 扬声器 && break
 done

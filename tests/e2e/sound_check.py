@@ -3,13 +3,23 @@
 
   sound_check.py level MEDIA PEAK
       the peak of the sound in the middle second of MEDIA is within 3 dB of PEAK (of 32767)
+  sound_check.py band MEDIA HZ PEAK [AT]
+      the tone of HZ (one of several sounding together) in the middle second of MEDIA, or in
+      the second around AT seconds (counted from the end when negative), has a peak within
+      3 dB of PEAK; with PEAK 0, it is not there (under 1 % of full scale)
+  sound_check.py steady MEDIA HZ MS [PAUSE_MS]
+      the tone of HZ, picked out of what else sounds, has no gap of MS milliseconds or more
+      from where it starts to where it ends (quiet of PAUSE_MS or more: pauses between pulses)
   sound_check.py silence MEDIA
       the sound is silent throughout and as long as the picture (within 0.1 s)
   sound_check.py resumes MEDIA
       a steady tone from where it starts to where it ends: every gap in it is shorter than 1 s
-  sound_check.py sync MEDIA X Y
-      each time the picture at X,Y turns white and the tone starts: the offset of every pulse
-      (sound minus picture); the median within 40 ms and every pulse within 60 ms
+  sound_check.py sync MEDIA X Y [HZ]
+      each time the picture at X,Y turns white and the tone starts (the tone of HZ picked out
+      of what else sounds): the offset of every pulse (sound minus picture); the median within
+      40 ms and every pulse within 60 ms
+  sound_check.py drift MEDIA X Y HZ
+      as sync, but only: the median offset of the last ten pulses within 40 ms of the first ten
 Prints what it measured; exit code 1 when the check fails.
 """
 import json
@@ -30,11 +40,13 @@ def stream(media, kind):
     return next(s for s in probe(media)["streams"] if s["codec_type"] == kind)
 
 
-def sound(media):
-    """(start time, left-channel samples) of the first sound stream."""
+def sound(media, filters=None):
+    """(start time, samples of both sides mixed) of the first sound stream, through ffmpeg's
+    audio filters when given."""
     start = float(stream(media, "audio").get("start_time", 0))
-    raw = subprocess.check_output(["ffmpeg", "-v", "error", "-i", media, "-map", "0:a:0", "-f", "s16le", "-ac", "1",
-                                   "-ar", str(RATE), "-"])
+    raw = subprocess.check_output(["ffmpeg", "-v", "error", "-i", media, "-map", "0:a:0"] +
+                                  (["-af", filters] if filters else []) +
+                                  ["-f", "s16le", "-ac", "1", "-ar", str(RATE), "-"])
     return start, struct.unpack("<%dh" % (len(raw) // 2), raw)
 
 
@@ -60,6 +72,40 @@ def level(media, peak):
     db = 20 * math.log10(max(got, 1) / float(peak))
     print("peak in the middle second: %d, played %s: %+.2f dB" % (got, peak, db))
     return abs(db) <= 3
+
+
+def picked_out(media, hz):
+    """The samples of the tone of HZ alone: three band-pass stages (each of gain 1 at HZ) leave
+    tones an octave or more away 50 dB down."""
+    return sound(media, ",".join(["bandpass=f=%s:width_type=q:w=4" % hz] * 3))[1]
+
+
+def band(media, hz, peak, at=None):
+    samples = picked_out(media, hz)
+    middle = len(samples) // 2 if at is None else int(float(at) * RATE) % len(samples)
+    got = max(abs(v) for v in samples[middle - RATE // 2:middle + RATE // 2])
+    where = "at %.1f s of %.1f s" % (middle / float(RATE), len(samples) / float(RATE))
+    if float(peak) == 0:
+        print("%s Hz %s: peak %.0f, expected none" % (hz, where, got))
+        return got < 328
+    db = 20 * math.log10(max(got, 1) / float(peak))
+    print("%s Hz %s: peak %.0f, alone %s: %+.2f dB" % (hz, where, got, peak, db))
+    return abs(db) <= 3
+
+
+def steady(media, hz, ms, pause_ms=None):
+    samples = picked_out(media, hz)
+    loud = [i for i, v in enumerate(samples) if abs(v) > 2000]
+    if not loud:
+        print("no %s Hz tone at all" % hz)
+        return False
+    gaps = quiet_runs(samples, loud[0], loud[-1], RATE * int(ms) // 1000)
+    if pause_ms is not None:
+        gaps = [(at, n) for at, n in gaps if n < RATE * int(pause_ms) // 1000]
+    print("%s Hz from %.2f s to %.2f s, gaps of %s ms or more: %s" % (
+        hz, loud[0] / float(RATE), loud[-1] / float(RATE), ms,
+        ", ".join("%.3f s at %.2f s" % (n / float(RATE), at / float(RATE)) for at, n in gaps) or "none"))
+    return not gaps
 
 
 def silence(media):
@@ -103,9 +149,11 @@ def picture_onsets(media, x, y):
     return onsets
 
 
-def sound_onsets(media):
+def sound_onsets(media, hz=None):
     """Times at which the tone starts after at least 100 ms of silence."""
     start, samples = sound(media)
+    if hz is not None:
+        samples = picked_out(media, hz)
     onsets, quiet = [], 0
     for i, v in enumerate(samples):
         if abs(v) > 4000:
@@ -117,14 +165,30 @@ def sound_onsets(media):
     return onsets
 
 
-def sync(media, x, y):
-    pictures, sounds = picture_onsets(media, int(x), int(y)), sound_onsets(media)
+def paired_offsets(media, x, y, hz=None):
+    """(picture onsets, sound minus picture in ms of each pulse paired with one)."""
+    pictures, sounds = picture_onsets(media, int(x), int(y)), sound_onsets(media, hz)
     offsets = []
     for p in pictures:
         nearest = min(sounds, key=lambda s: abs(s - p), default=None)
         if nearest is not None and abs(nearest - p) < 0.5:
             offsets.append(1000 * (nearest - p))
     print("%d flashes, %d tone onsets, %d pulses paired" % (len(pictures), len(sounds), len(offsets)))
+    return pictures, offsets
+
+
+def drift(media, x, y, hz):
+    _, found = paired_offsets(media, x, y, hz)
+    if len(found) < 20:
+        return False
+    first, last = statistics.median(found[:10]), statistics.median(found[-10:])
+    print("sound minus picture, ms: first ten pulses median %+.1f, last ten %+.1f: moved %+.1f" % (
+        first, last, last - first))
+    return abs(last - first) <= 40
+
+
+def sync(media, x, y, hz=None):
+    pictures, offsets = paired_offsets(media, x, y, hz)
     if not offsets:
         return False
     median = statistics.median(offsets)
@@ -134,8 +198,11 @@ def sync(media, x, y):
 
 
 def main():
-    checks = {"level": (level, 1), "silence": (silence, 0), "resumes": (resumes, 0), "sync": (sync, 2)}
-    if len(sys.argv) < 3 or sys.argv[1] not in checks or len(sys.argv) != 3 + checks[sys.argv[1]][1]:
+    checks = {"level": (level, 1), "band": (band, 2), "steady": (steady, 2), "silence": (silence, 0),
+              "resumes": (resumes, 0), "sync": (sync, 2), "drift": (drift, 3)}
+    optional = 1 if len(sys.argv) > 1 and sys.argv[1] in ("band", "steady", "sync") else 0
+    if len(sys.argv) < 3 or sys.argv[1] not in checks or not (
+            3 + checks[sys.argv[1]][1] <= len(sys.argv) <= 3 + checks[sys.argv[1]][1] + optional):
         sys.exit(__doc__)
     check = checks[sys.argv[1]][0]
     sys.exit(0 if check(*sys.argv[2:]) else 1)

@@ -6,10 +6,17 @@
 #   3. the default output switched, then the output playing the tone removed, during a
 #      recording: the tone is back within a second and the recording is whole;
 #   4. a 5.1 output with the tone on its centre channel only: the tone is in the recording;
-#   5. a window flashing white with a tone every 2.01 s for a minute: sound and picture in step.
-# With a second argument, SECONDS, only the last, for that long (tools/bench/ runs 10 minutes).
+#   5. "麦克风和扬声器" chosen in the settings dialog with the test microphone: a 440 Hz tone
+#      played and the microphone's 1 kHz tone both in the recording, each at its own level;
+#      the microphone unplugged and plugged in again mid-recording (the test device's setting):
+#      the system sound goes on without a gap, the microphone comes back, the MP4 is whole;
+#   6. a window flashing white with a tone every 2.01 s for a minute: sound and picture in step.
+# With a second argument, SECONDS, only 6, for that long (tools/bench/ runs 10 minutes); with a
+# third, "mixed", 6 with "麦克风和扬声器", the test microphone's clock 300 ppm fast and the pulses
+# at 440 Hz: both tones whole to the end, the pulses as far in step at the end as at the start.
 source "$(dirname "$0")/e2e_lib.sh" "$1"
 sync_seconds=${2:-60}
+mixed=${3:-}
 e2e_start_sound
 e2e_start_display
 e2e_install_encoder
@@ -19,6 +26,18 @@ out_win='C:\quorlin-sound'
 out=$(e2e_fresh_folder "$out_win")
 e2e_settings output_folder="$out_win" sound_source=1 save_format=0 frame_rate=25 video_width=0 video_height=0 \
   live_enabled=0 hide_after_start=0
+mic_key='HKCU\Software\Quorlin Test Microphone'
+test_microphone() {
+  e2e_system_tool reg.exe add "$mic_key" /v "$1" /t REG_DWORD /d "$2" /f >/dev/null 2>&1 ||
+    fail "cannot set the test microphone's $1"
+}
+test_microphone unplugged 0
+if [ "$mixed" = mixed ]; then
+  e2e_settings sound_source=2 microphone_name="Quorlin Test Microphone"
+  test_microphone clock_ppm 300
+else
+  test_microphone clock_ppm 0
+fi
 # Wine's own choice of default output (winecfg's setting) unset.
 wine_output_key='HKCU\Software\Wine\Drivers\winepulse.drv'
 e2e_system_tool reg.exe delete "$wine_output_key" /v DefaultOutput /f >/dev/null 2>&1 || true
@@ -131,15 +150,90 @@ pactl set-default-sink speakers
 media_check tone "$recorded" 1000 || fail "the centre channel's tone is not in the recording"
 sound_check level "$recorded" 11585 || fail "the centre channel is not in both sides at -3 dB"
 
+echo "== the microphone and the system sound together"
+control() { e2e_windows | grep -m1 -- "id=$1 class=" || true; }
+has_text() { control "$1" | grep -qF -- "text=\"$2\""; }
+e2e_click_until 'id=3 class="Button"' e2e_listing_has 'class="#32770" title="设置"'
+# choose ID KEY...: drops the list down, closes it again and picks by keys with it closed
+# (Return in a dropped list would also press OK under Wine).
+choose() {
+  e2e_click "id=$1 class=\"ComboBox\""
+  sleep 1
+  [ "$1" = 1012 ] && e2e_screenshot mixed_sound_sources
+  e2e_key Escape
+  xdotool key --delay 100 "${@:2}"
+  sleep 0.5
+}
+for try in 1 2; do  # a click right after a list closed is now and then lost under Wine
+  choose 1012 End
+  has_text 1012 麦克风和扬声器 && break
+done
+for try in 1 2; do
+  choose 1010 Q
+  has_text 1010 'Quorlin Test Microphone' && break
+done
+has_text 1012 麦克风和扬声器 && has_text 1010 'Quorlin Test Microphone' ||
+  fail "麦克风和扬声器 and the test microphone are not chosen: $(control 1012) $(control 1010)"
+e2e_screenshot mixed_sound_settings
+e2e_key Return  # OK, the default button (below this display's bottom edge)
+settings_closed() { ! e2e_listing_has 'class="#32770" title="设置"'; }
+e2e_until 10 settings_closed ||
+  fail "OK with 麦克风和扬声器 and a microphone did not close the dialog"
+
+start_recording
+play tone 8 -1 440
+sleep 4
+stop_recording
+wait "$player"
+sound_check band "$recorded" 440 16384 || fail "the played tone is not in the mix at its own level"
+sound_check band "$recorded" 1000 8192 || fail "the microphone is not in the mix at its own level"
+
+start_recording
+play tone 13 -1 440
+sleep 3
+test_microphone unplugged 1
+sleep 3
+test_microphone unplugged 0
+sleep 5
+stop_recording
+wait "$player"
+# (A loaded machine holds the streaming thread up for a tenth of a second now and then.)
+sound_check steady "$recorded" 440 250 || fail "the system sound did not go on while the microphone was away"
+sound_check band "$recorded" 440 16384 || fail "the system sound is not at its level while the microphone is away"
+sound_check band "$recorded" 1000 0 || fail "the unplugged microphone is still heard"
+sound_check band "$recorded" 1000 8192 -1.5 || fail "the microphone did not come back"
+whole "$recorded" || fail "the recording made across the unplugged microphone is not whole"
+
+# Back to "扬声器" (the entry above the last) for the rest.
+e2e_click_until 'id=3 class="Button"' e2e_listing_has 'class="#32770" title="设置"'
+for try in 1 2; do
+  choose 1012 End Up
+  has_text 1012 扬声器 && break
+done
+has_text 1012 扬声器 || fail "扬声器 is not chosen again: $(control 1012)"
+e2e_key Return
+e2e_until 10 settings_closed || fail "OK with 扬声器 did not close the dialog"
 fi
 
 echo "== picture and sound in step for $sync_seconds s"
 start_recording
-play pulses $((sync_seconds + 4)) 2010 200 100 300 240 180
+play pulses $((sync_seconds + 4)) 2010 200 100 300 240 180 ${mixed:+440}
 sleep $((sync_seconds / 2))
 e2e_screenshot system_sound_sync
 sleep $((sync_seconds - sync_seconds / 2))
 stop_recording
 wait "$player"
-sound_check sync "$recorded" 140 110 || fail "sound and picture are not in step"
+if [ "$mixed" = mixed ]; then
+  sound_check steady "$recorded" 1000 5 || fail "the microphone's tone is not whole to the end"
+  sound_check steady "$recorded" 440 5 1000 || fail "a pulse of the system sound is not whole"
+  sound_check drift "$recorded" 140 110 440 || fail "the system sound moved against the picture"
+  sound_check sync "$recorded" 140 110 440 || fail "sound and picture are not in step"
+else
+  # A recording with "扬声器" leaves the device no microphone to open.
+  if e2e_system_tool reg.exe query 'HKCU\Software\screen-capture-recorder' /v mix_microphone >/dev/null 2>&1; then
+    fail "the microphone to mix is still named for a recording with 扬声器"
+  fi
+  sound_check sync "$recorded" 140 110 || fail "sound and picture are not in step"
+fi
+
 echo "PASS: system sound"

@@ -117,7 +117,7 @@ TEST(SetupOk, FoldersAreStoredWithoutTrailingBackslashesOrRefusedWithoutAnyStore
   }
 }
 
-TEST(SetupOk, MicrophoneIsNeededOnlyForTheMicrophoneSource) {
+TEST(SetupOk, MicrophoneIsNeededOnlyForTheSourcesThatRecordOne) {
   SettingsRecord record = Zero();
   std::strcpy(record.microphone_name, "Old Mic");
   SetupChoices choices = FirstRunChoices();
@@ -130,6 +130,11 @@ TEST(SetupOk, MicrophoneIsNeededOnlyForTheMicrophoneSource) {
   EXPECT_STREQ(record.output_folder, "C:\\users\\Public\\Videos");
   EXPECT_STREQ(record.camera_name, "Quorlin Test Camera");
   EXPECT_EQ(record.camera_width, 0);
+
+  choices.sound_source_index = 2;  // the microphone and the system sound: a microphone as well
+  const auto mixed = StoreSetupChoices(choices, record, Exists);
+  ASSERT_TRUE(mixed);
+  EXPECT_EQ(mixed->message, L"请选择录音设备！");
 
   choices.sound_source_index = 1;
   EXPECT_FALSE(StoreSetupChoices(choices, record, Exists));

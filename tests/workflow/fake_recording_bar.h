@@ -40,6 +40,8 @@ class FakeRecordingBar : public RecordingBar {
   std::vector<std::string> log;
   // The recording note, while there is one: the recording and the final file.
   std::optional<std::pair<std::wstring, std::wstring>> note;
+  // The microphone the system sound device was last told to mix; nullopt: never told.
+  std::optional<std::wstring> mixed_microphone;
 
   // How the bar looks now.
   std::wstring status;
@@ -91,6 +93,10 @@ class FakeRecordingBar : public RecordingBar {
   void RemoveRecordingNote() override {
     if (note) Log("note removed");
     note.reset();
+  }
+  void SetMixedMicrophone(const std::wstring& friendly_name) override {
+    Log("mix " + platform::WideToUtf8(friendly_name));
+    mixed_microphone = friendly_name;
   }
   void ShowMessage(const std::wstring& text) override {
     Log("message " + platform::WideToUtf8(text));

@@ -230,9 +230,9 @@ TEST_F(RecordingWorkflowTest, IncompleteCopyKeepsTheRecordingAndSaysWhere) {
     int64_t final_size;
     bool cut = false;  // e.g. by a full disk, which the encoder does not report
   };
-  for (const Case& c : {Case{"exit code 1", 1.0, 5000}, Case{"exit code -1", 4294967295.0, 5000},
-                        Case{"empty final file", 0.0, 0}, Case{"no final file", 0.0, -1},
-                        Case{"final file cut short", 0.0, 5000, true}}) {
+  for (const Case& c :
+       {Case{"exit code 1", 1.0, 5000}, Case{"exit code -1", 4294967295.0, 5000}, Case{"empty final file", 0.0, 0},
+        Case{"no final file", 0.0, -1}, Case{"final file cut short", 0.0, 5000, true}}) {
     Session session(bar);
     FakeRecordingBar& local = session.bar;
     RecordingWorkflow& flow = session.flow;
@@ -406,11 +406,13 @@ TEST_F(RecordingWorkflowTest, SoundSourceChoosesTheAudioDevice) {
     std::wstring microphone;
     const char* device;  // nullptr: silent; "mic": the microphone's name
     bool refused;
+    std::wstring mixed;  // the microphone the system sound device is told to mix
   };
-  for (const Case& c :
-       {Case{0, L"麦克风 (USB Audio)", "mic", false}, Case{0, L"", nullptr, true},
-        Case{1, L"", "virtual-audio-capturer", false}, Case{2, L"麦克风 (USB Audio)", "virtual-audio-capturer", false},
-        Case{2, L"", nullptr, true}, Case{3, L"麦克风 (USB Audio)", nullptr, false}, Case{-1, L"", nullptr, false}}) {
+  for (const Case& c : {Case{0, L"麦克风 (USB Audio)", "mic", false, L""}, Case{0, L"", nullptr, true, L""},
+                        Case{1, L"麦克风 (USB Audio)", "virtual-audio-capturer", false, L""},
+                        Case{2, L"麦克风 (USB Audio)", "virtual-audio-capturer", false, L"麦克风 (USB Audio)"},
+                        Case{2, L"", nullptr, true, L""}, Case{3, L"麦克风 (USB Audio)", nullptr, false, L""},
+                        Case{-1, L"", nullptr, false, L""}}) {
     Session session(bar);
     FakeRecordingBar& local = session.bar;
     RecordingWorkflow& flow = session.flow;
@@ -424,8 +426,15 @@ TEST_F(RecordingWorkflowTest, SoundSourceChoosesTheAudioDevice) {
       EXPECT_TRUE(local.runs.empty()) << label;
       EXPECT_FALSE(flow.IsRunActive()) << label;
       EXPECT_EQ(0, local.settings_dialogs) << label;
+      EXPECT_FALSE(local.mixed_microphone) << label;
       continue;
     }
+    // Every other source removes the value, so a recording of the system sound alone never
+    // opens the microphone an earlier recording mixed in.
+    EXPECT_EQ(c.mixed, local.mixed_microphone.value_or(L"(never told)")) << label;
+    const int told = local.Find("mix " + platform::WideToUtf8(c.mixed));
+    EXPECT_GE(told, 0) << label;
+    EXPECT_LT(told, local.Find("run " + std::to_string(kWmEncoderEvent))) << label;
     const std::string microphone = platform::WideToAnsi(c.microphone);
     const char* device = c.device && std::strcmp(c.device, "mic") == 0 ? microphone.c_str() : c.device;
     ASSERT_EQ(1u, local.runs.size()) << label;
@@ -601,7 +610,8 @@ TEST_F(RecordingWorkflowTest, RecordingsStartedInTheSameSecondGetTheirOwnNames) 
 // encoder would overwrite a recording) and the user is told why. A live stream writes no file.
 TEST_F(RecordingWorkflowTest, SameSecondNamesEndAtNinetyNineAndNeverOverwrite) {
   bar.files[std::wstring(kStamp) + L"_rec.mp4"] = 1;
-  for (int suffix = 2; suffix <= 98; ++suffix) bar.files[std::wstring(kStamp) + L"_" + std::to_wstring(suffix) + L".ts"] = 1;
+  for (int suffix = 2; suffix <= 98; ++suffix)
+    bar.files[std::wstring(kStamp) + L"_" + std::to_wstring(suffix) + L".ts"] = 1;
   workflow.StartOrStopRecording();
   EXPECT_EQ(std::wstring(kStamp) + L"_99.ts", workflow.RecordingFile());
   ASSERT_EQ(1u, bar.runs.size());

@@ -2,11 +2,11 @@
 //   tone_flash list
 //       the active output and input endpoints, one a line: flow, "default" or "-", channels,
 //       rate, channel mask, id, friendly name (UTF-8)
-//   tone_flash tone SECONDS [CHANNEL]
-//       a 1 kHz tone at half scale on every channel of the output's own format, or on channel
-//       CHANNEL (counted from 0) only
-//   tone_flash pulses SECONDS PERIOD_MS TONE_MS LEFT TOP WIDTH HEIGHT
-//       a black window at that place that turns white while a 1 kHz tone sounds, for TONE_MS
+//   tone_flash tone SECONDS [CHANNEL [HZ]]
+//       a 1 kHz tone (or one of HZ) at half scale on every channel of the output's own format,
+//       or on channel CHANNEL (counted from 0; -1: every channel) only
+//   tone_flash pulses SECONDS PERIOD_MS TONE_MS LEFT TOP WIDTH HEIGHT [HZ]
+//       a black window at that place that turns white while a 1 kHz tone (or one of HZ) sounds, for TONE_MS
 //       every PERIOD_MS; the window changes when the output's monitor input hears the tone
 //       start (and end), so picture and sound change together whatever the output's delay.
 // Prints "playing" once the sound runs; ends after SECONDS. Exit code 1: no output to play on.
@@ -111,7 +111,8 @@ HWND CreateFlashWindow(int left, int top, int width, int height) {
 
 struct Plan {
   double seconds = 0;
-  int channel = -1;      // -1: every channel
+  int channel = -1;  // -1: every channel
+  double hz = 1000;
   double period_ms = 0;  // 0: one steady tone
   double tone_ms = 0;
   // In frames of the output's rate, once it is known.
@@ -225,7 +226,7 @@ int Play(IMMDeviceEnumerator* enumerator, Plan plan, HWND window) {
     BYTE* data = nullptr;
     if (FAILED(render->GetBuffer(frames, &data))) return;
     for (UINT32 i = 0; i < frames; ++i, ++written) {
-      const double v = plan.Sounds(written) ? 0.5 * std::sin(6.283185307179586 * 1000.0 * written / rate) : 0.0;
+      const double v = plan.Sounds(written) ? 0.5 * std::sin(6.283185307179586 * plan.hz * written / rate) : 0.0;
       for (int c = 0; c < channels; ++c) {
         const double sample = plan.channel < 0 || plan.channel == c ? v : 0.0;
         if (is_float)
@@ -265,11 +266,11 @@ int Play(IMMDeviceEnumerator* enumerator, Plan plan, HWND window) {
 
 int wmain(int argc, wchar_t** argv) {
   const std::wstring mode = argc > 1 ? argv[1] : L"";
-  if (!(mode == L"list" && argc == 2) && !(mode == L"tone" && (argc == 3 || argc == 4)) &&
-      !(mode == L"pulses" && argc == 9)) {
+  if (!(mode == L"list" && argc == 2) && !(mode == L"tone" && argc >= 3 && argc <= 5) &&
+      !(mode == L"pulses" && (argc == 9 || argc == 10))) {
     std::fprintf(stderr,
-                 "usage: tone_flash list | tone SECONDS [CHANNEL] | "
-                 "pulses SECONDS PERIOD_MS TONE_MS LEFT TOP WIDTH HEIGHT\n");
+                 "usage: tone_flash list | tone SECONDS [CHANNEL [HZ]] | "
+                 "pulses SECONDS PERIOD_MS TONE_MS LEFT TOP WIDTH HEIGHT [HZ]\n");
     return 2;
   }
   CoInitializeEx(nullptr, COINIT_MULTITHREADED);
@@ -286,11 +287,13 @@ int wmain(int argc, wchar_t** argv) {
         plan.seconds = _wtof(argv[2]);
         HWND window = nullptr;
         if (mode == L"tone") {
-          if (argc == 4) plan.channel = _wtoi(argv[3]);
+          if (argc >= 4) plan.channel = _wtoi(argv[3]);
+          if (argc == 5) plan.hz = _wtof(argv[4]);
         } else {
           window = CreateFlashWindow(_wtoi(argv[5]), _wtoi(argv[6]), _wtoi(argv[7]), _wtoi(argv[8]));
           plan.period_ms = _wtof(argv[3]);
           plan.tone_ms = _wtof(argv[4]);
+          if (argc == 10) plan.hz = _wtof(argv[9]);
         }
         status = Play(enumerator.get(), plan, window);
       }
