@@ -46,6 +46,10 @@ sleep 0.5
 picture 'title="quorlwnd"' bar_paused
 e2e_click 'id=1001 class="Button"'
 e2e_wait_status '^已停止 ' 60
+# The click recording below, alone in the folder, with the system sound (the dialog shows
+# sound sources 0 to 2 only).
+e2e_settings sound_source=1
+e2e_fresh_folder 'C:\quorlin-manual' >/dev/null
 e2e_click 'id=1023 class="Button"'
 e2e_wait_for 'text="版本号 2.0.5"' 20
 picture 'title="关于"' about
@@ -63,8 +67,7 @@ e2e_click 'id=1025 class="Button"'
 xdotool mousemove 640 1010
 sleep 0.5
 picture 'class="Button" text="其他"' settings_clicks
-e2e_click 'id=1 class="Button" text="确定"'
-e2e_until 10 dialog_closed || fail "OK did not close the settings dialog"
+e2e_click_until 'id=1 class="Button" text="确定"' dialog_closed
 e2e_start "$e2e_bin/colour_window.exe" 0 100 1280 924 303030
 e2e_wait_for 'title="colour_window" rect=0,100,1280,1024'
 e2e_click 'id=1001 class="Button"'
