@@ -33,9 +33,8 @@ e2e_wait_for 'title="quorlwnd" rect=[0-9]*,0,'
 xdotool mousemove 640 600  # no hover look on the bar
 sleep 0.5
 picture 'title="quorlwnd"' bar
-# A silent recording, paused with F7, for the picture of the paused bar.
-e2e_settings output_folder='C:\quorlin-manual' sound_source=3 live_enabled=0 hide_after_start=0
-e2e_fresh_folder 'C:\quorlin-manual' >/dev/null
+# A recording (with the system sound, set before the start: the program reads its settings
+# once), paused with F7, for the picture of the paused bar.
 e2e_click 'id=1001 class="Button"'
 e2e_wait_text '正在录制 00:' 60 >/dev/null
 sleep 2
@@ -46,9 +45,7 @@ sleep 0.5
 picture 'title="quorlwnd"' bar_paused
 e2e_click 'id=1001 class="Button"'
 e2e_wait_status '^已停止 ' 60
-# The click recording below, alone in the folder, with the system sound (the dialog shows
-# sound sources 0 to 2 only).
-e2e_settings sound_source=1
+# The click recording below, alone in the folder.
 e2e_fresh_folder 'C:\quorlin-manual' >/dev/null
 e2e_click 'id=1023 class="Button"'
 e2e_wait_for 'text="版本号 2.0.5"' 20
