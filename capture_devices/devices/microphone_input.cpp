@@ -214,6 +214,15 @@ MicrophoneInput::MicrophoneInput(std::wstring friendly_name) : m_p(std::make_uni
 
 MicrophoneInput::~MicrophoneInput() = default;
 
+void MicrophoneInput::Open() {
+  State& s = *m_p;
+  auto opened = std::make_unique<MicrophoneGraph>();
+  if (opened->Open(s.name))
+    s.graph = std::move(opened);
+  else
+    s.next_try = GetTickCount64() + kRetryInterval;
+}
+
 void MicrophoneInput::Read(int16_t* stereo, size_t frames, size_t late_frames) {
   State& s = *m_p;
   const ULONGLONG now = GetTickCount64();
@@ -221,13 +230,7 @@ void MicrophoneInput::Read(int16_t* stereo, size_t frames, size_t late_frames) {
     s.graph.reset();
     s.next_try = now + kRetryInterval;
   }
-  if (!s.graph && now >= s.next_try) {
-    auto opened = std::make_unique<MicrophoneGraph>();
-    if (opened->Open(s.name))
-      s.graph = std::move(opened);
-    else
-      s.next_try = GetTickCount64() + kRetryInterval;
-  }
+  if (!s.graph && now >= s.next_try) Open();
   if (!s.graph) {
     std::fill(stereo, stereo + frames * kChannels, int16_t{0});
     return;

@@ -23,6 +23,10 @@ class MicrophoneInput {
   MicrophoneInput(const MicrophoneInput&) = delete;
   MicrophoneInput& operator=(const MicrophoneInput&) = delete;
 
+  // On the thread that reads it, before the first Read: building the microphone's graph takes
+  // a while, which must not hold up the sound's first chunks. Tried again by Read if it fails.
+  void Open();
+
   // On one thread with COM initialised, as the system sound's Read: the microphone's next
   // `frames` frames for a chunk made `late_frames` after its due time; silence where it gave
   // nothing.

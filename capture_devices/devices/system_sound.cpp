@@ -16,7 +16,10 @@ class SystemSoundStream final : public SoundStream {
   bool Begin(const MediaType&) override {
     m_loopback.Start();  // without a device: silence until one can be opened
     const std::wstring microphone = MicrophoneToMix();
-    if (!microphone.empty()) m_microphone = std::make_unique<MicrophoneInput>(microphone);
+    if (!microphone.empty()) {
+      m_microphone = std::make_unique<MicrophoneInput>(microphone);
+      m_microphone->Open();  // here, on the streaming thread before the recording runs
+    }
     return true;
   }
   long Fill(BYTE* data, long capacity, HBITMAP) override {
