@@ -17,7 +17,7 @@ export QUORLIN_FAKE_ENCODER="--say \"frame=1 fps=0.0 q=0.0 size=0kB time=00:00:0
 
 e2e_start "$e2e_bin/Quorlin.exe"
 program=$e2e_last_pid
-e2e_wait_for 'title="quorlwnd" rect=[0-9]*,0,'
+e2e_wait_bar_ready
 
 # Two presses in quick succession: the second stops the run the first started. The fake
 # encoder writes no recording, so there is nothing to copy, and the bar says so in red.

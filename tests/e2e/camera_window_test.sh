@@ -46,11 +46,9 @@ check_bars() {
   [ "$(pixel "$shot" $((l + (r - l) * 3 / 14)) $y)" = FFFF00 ] && [ "$(pixel "$shot" $((l + (r - l) * 13 / 14)) $y)" = 0000FF ]
 }
 
-# The bar at the top edge, its start-up check over (the check's window covers the bar meanwhile).
-bar_ready() { e2e_listing_has 'title="quorlwnd" rect=[0-9]*,0,' && ! e2e_listing_has 'title="初始化\.\.\."'; }
 e2e_start "$e2e_bin/Quorlin.exe"
 program=$e2e_last_pid
-e2e_until 90 bar_ready || fail "the bar did not come up after its start-up check"
+e2e_wait_bar_ready
 button_shot camera_button_off
 
 # First opening: the template's size (318x296 at this display's DPI and dialog font), touching the right edge,
@@ -139,7 +137,7 @@ e2e_wait_exit "$program" 30 || fail "Escape did not end the idle program"
 e2e_settings camera_name="No Such Camera"
 e2e_start "$e2e_bin/Quorlin.exe"
 program=$e2e_last_pid
-e2e_until 90 bar_ready || fail "the bar did not come up after its start-up check"
+e2e_wait_bar_ready
 e2e_click 'id=1015 class="Button"'
 sleep 2
 camera_gone || fail "the window of a missing camera stayed open"

@@ -122,6 +122,16 @@ e2e_wait_for() {
   fail "no window line matching: $1 (after ${2:-90}s)"
 }
 
+# e2e_wait_bar_ready: waits for the bar at the top edge with its start-up check over (the
+# check's window covers the bar meanwhile, and the bar ignores Start and F8 until it ends).
+e2e_bar_ready() { e2e_listing_has 'title="quorlwnd" rect=[0-9]*,0,' && ! e2e_listing_has 'title="初始化\.\.\."'; }
+e2e_wait_bar_ready() {
+  e2e_until 90 e2e_bar_ready && return 0
+  echo "--- windows on the display:" >&2
+  e2e_windows >&2 || true
+  fail "the bar did not come up after its start-up check"
+}
+
 # e2e_middle PATTERN: prints "X Y", the middle of the first window or control whose listing
 # line matches.
 e2e_middle() {
