@@ -16,7 +16,7 @@ about_closed() { ! e2e_listing_has 'title="关于"'; }
 about_help() {
   e2e_start "$1"
   program=$e2e_last_pid
-  e2e_wait_for 'title="quorlwnd" rect=[0-9]*,0,'
+  e2e_wait_bar_ready
   e2e_click 'id=1023 class="Button"'
   e2e_wait_for 'text="版本号 2.0.5"' 20
   e2e_click 'class="Button" text="查看帮助"'

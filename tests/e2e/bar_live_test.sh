@@ -26,7 +26,7 @@ stream() {
     live_enabled=1 live_url="$url" fluency_first=1
   e2e_start "$e2e_bin/Quorlin.exe"
   program=$e2e_last_pid
-  e2e_wait_for 'title="quorlwnd" rect=[0-9]*,0,'
+  e2e_wait_bar_ready
   e2e_click 'id=1001 class="Button"'
   e2e_wait_status '^正在直播 00:00:0' 60
   # The Start button's tooltip now offers to stop the stream (seen in the screenshot).

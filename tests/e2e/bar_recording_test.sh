@@ -29,7 +29,7 @@ e2e_wait_for 'title="colour_window" rect=200,150,400,300'
 
 e2e_start "$e2e_bin/Quorlin.exe"
 program=$e2e_last_pid
-e2e_wait_for 'title="quorlwnd" rect=[0-9]*,0,'  # placed at the top edge after the start-up check
+e2e_wait_bar_ready
 e2e_wait_status '^就绪 - 全屏模式$'
 e2e_screenshot bar_idle
 # Full screen: none of the capture device's area values (an earlier run may have left them).
@@ -108,7 +108,7 @@ e2e_click 'id=2 class="Button"'
 e2e_wait_exit "$program" 30 || fail "the close button did not end the idle program"
 e2e_start "$e2e_bin/Quorlin.exe"
 program=$e2e_last_pid
-e2e_wait_for 'title="quorlwnd" rect=[0-9]*,0,'
+e2e_wait_bar_ready
 # The capture area, as the recording frame would give it for its window at (100,50)-(300,250);
 # after the start, which clears the values.
 for value in start_x=104 start_y=54 capture_width=192 capture_height=192; do

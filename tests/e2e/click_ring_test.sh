@@ -29,7 +29,7 @@ e2e_start "$e2e_bin/colour_window.exe" 0 100 1280 924 303030
 e2e_wait_for 'title="colour_window" rect=0,100,1280,1024'
 e2e_start "$e2e_bin/Quorlin.exe"
 program=$e2e_last_pid
-e2e_wait_for 'title="quorlwnd" rect=[0-9]*,0,'
+e2e_wait_bar_ready
 e2e_wait_status '^就绪 - 全屏模式$'
 
 dialog_open() { e2e_listing_has 'class="#32770" title="设置"'; }

@@ -21,7 +21,7 @@ camera_hidden() { ! camera_shown; }
 
 e2e_start "$e2e_bin/Quorlin.exe"
 program=$e2e_last_pid
-e2e_wait_for 'title="quorlwnd" rect=[0-9]*,0,'
+e2e_wait_bar_ready
 e2e_start "$WINEPREFIX/drive_c/windows/system32/notepad.exe"
 e2e_wait_for 'class="Notepad"'
 e2e_click 'class="Edit"'
@@ -92,7 +92,7 @@ program=$e2e_last_pid
 e2e_wait_for 'text="注册系统热键失败，您无法使用热键操作！"' 60
 e2e_screenshot hotkeys_missing_library
 e2e_click 'class="Button" text="确定"'
-e2e_wait_for 'title="quorlwnd" rect=[0-9]*,0,'
+e2e_wait_bar_ready
 e2e_listing_has '注册系统热键失败' && fail "the hotkey message came more than once"
 sleep 1  # the window system settles after the message box
 e2e_click 'id=1015 class="Button"'

@@ -29,7 +29,7 @@ e2e_start "$e2e_bin/Quorlin.exe"
 program=$e2e_last_pid
 e2e_wait_for '正在启动主程序\.\.\.' 60
 picture 'title="初始化\.\.\."' startup_check
-e2e_wait_for 'title="quorlwnd" rect=[0-9]*,0,'
+e2e_wait_bar_ready
 xdotool mousemove 640 600  # no hover look on the bar
 sleep 0.5
 picture 'title="quorlwnd"' bar

@@ -23,7 +23,7 @@ e2e_settings output_folder="$out_win" sound_source=1 save_format=0 frame_rate=25
   live_enabled=0 hide_after_start=0
 
 e2e_start "$e2e_bin/Quorlin.exe"
-e2e_wait_for 'title="quorlwnd" rect=[0-9]*,0,'
+e2e_wait_bar_ready
 e2e_wait_status '^就绪 - 全屏模式$'
 # A 320x240 area (set after the start, which clears it) around tone_flash's window
 # (100,300 240x180) and clock_window (344,300 48x48): a small picture leaves the encoder's

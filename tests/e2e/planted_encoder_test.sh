@@ -28,7 +28,7 @@ cd "$root/current"
 e2e_start "$root/app/Quorlin.exe"
 program=$e2e_last_pid
 cd - >/dev/null
-e2e_wait_for 'title="quorlwnd" rect=[0-9]*,0,'
+e2e_wait_bar_ready
 e2e_wait_status '^就绪 - 全屏模式$'
 sleep 1  # settled before the first click
 

@@ -39,7 +39,7 @@ e2e_settings output_folder="$out_win" sound_source=0 microphone_name="Quorlin Te
 
 # show_bar: waits for the bar at the top edge and opens the camera window from it.
 show_bar() {
-  e2e_wait_for 'title="quorlwnd" rect=[0-9]*,0,'
+  e2e_wait_bar_ready
   sleep 1
   e2e_click_until 'id=1015 class="Button"' e2e_listing_has 'class="#32770" title="" rect='
 }

@@ -25,7 +25,7 @@ samples=$e2e_shots/soak_samples.txt
 
 e2e_start "$e2e_bin/Quorlin.exe"
 program=$e2e_last_pid
-e2e_wait_for 'title="quorlwnd" rect=[0-9]*,0,'
+e2e_wait_bar_ready
 e2e_wait_status '^就绪 - 全屏模式$'
 windows_pid=$(e2e_windows | sed -n 's/^window .* pid=\([0-9]*\) class="[^"]*" title="quorlwnd".*/\1/p' | head -n 1)
 [ -n "$windows_pid" ] || fail "no process id for the bar"

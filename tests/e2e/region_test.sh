@@ -101,7 +101,7 @@ for value in start_x=1 start_y=2 capture_width=300 capture_height=200; do
 done
 e2e_start "$e2e_bin/Quorlin.exe"
 program=$e2e_last_pid
-e2e_wait_for 'title="quorlwnd" rect=[0-9]*,0,'
+e2e_wait_bar_ready
 e2e_wait_status '^就绪 - 全屏模式$'
 expect_area none "after the start"
 

@@ -47,7 +47,7 @@ colour_windows() {
 
 start_program() {
   e2e_start "$e2e_bin/Quorlin.exe"
-  e2e_wait_for 'title="quorlwnd" rect=[0-9]*,0,'
+  e2e_wait_bar_ready
   e2e_wait_status '^就绪 - 全屏模式$'
 }
 

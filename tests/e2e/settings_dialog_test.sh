@@ -67,7 +67,7 @@ resources() {
 start_bar() {
   e2e_start "$e2e_bin/Quorlin.exe"
   program=$e2e_last_pid
-  e2e_wait_for 'title="quorlwnd" rect=[0-9]*,0,'
+  e2e_wait_bar_ready
   windows_pid=$(e2e_windows | sed -n 's/^window .* pid=\([0-9]*\) class="[^"]*" title="quorlwnd".*/\1/p' | head -n 1)
   linux_pid=$(e2e_wine_processes Quorlin.exe | head -n 1)
 }

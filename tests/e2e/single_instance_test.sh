@@ -7,7 +7,7 @@ e2e_install_devices
 
 e2e_start "$e2e_bin/Quorlin.exe"
 first=$e2e_last_pid
-e2e_wait_for 'title="quorlwnd" rect=[0-9]*,0,'  # past its start-up check
+e2e_wait_bar_ready
 
 e2e_start "$e2e_bin/Quorlin.exe"
 second=$e2e_last_pid

@@ -58,7 +58,7 @@ play() {
 }
 
 e2e_start "$e2e_bin/Quorlin.exe"
-e2e_wait_for 'title="quorlwnd" rect=[0-9]*,0,'
+e2e_wait_bar_ready
 e2e_wait_status '^就绪 - 全屏模式$'
 # An area of 320x240 around where tone_flash flashes (100,300 240x180), set after the start,
 # which clears it: a small picture leaves the encoder's time to the sound (Wine's PulseAudio
