@@ -76,7 +76,6 @@ start_leftover_encoder() {
   leftover=$(e2e_wine_processes quorlind.exe | head -n 1)
 }
 
-bar_at_top() { e2e_listing_has 'title="quorlwnd" rect=[0-9]*,0,' && ! e2e_listing_has 'title="初始化\.\.\."'; }
 # The bar's close button, at the top edge (message boxes have a 取消 button of the same id).
 bar_close='id=2 class="Button" text="取消" rect=[0-9]*,[0-9],'
 
@@ -92,7 +91,7 @@ record_with() {
   e2e_start "$(e2e_unix_path "$1")"
   program_pid=$e2e_last_pid
   e2e_wait_for '验证安装文件\.\.\.通过!' 60  # the start-up check's log
-  e2e_until 30 bar_at_top || fail "the bar did not come to the top edge after the start-up check"
+  e2e_until 30 e2e_bar_ready || fail "the bar did not come to the top edge after the start-up check"
   e2e_wait_status '^就绪'
   sleep 1  # the bar settles
   e2e_click 'id=1001 class="Button"'
@@ -234,7 +233,7 @@ e2e_click 'id=1 class="Button" text="完成(&F)"'  # with "运行 Quorlin 录屏
 e2e_wait_for 'text="系统中存在录制进程残留，将自动清理！"' 60
 e2e_click 'class="Button" text="确定"'
 e2e_wait_for '验证安装文件\.\.\.通过!' 60
-e2e_until 30 bar_at_top || fail "the program started by the finish page did not pass its start-up check"
+e2e_until 30 e2e_bar_ready || fail "the program started by the finish page did not pass its start-up check"
 e2e_wait_exit "$leftover" 20 || fail "the leftover encoder still runs"
 
 echo "== uninstall =="
