@@ -40,6 +40,9 @@ class CaptureStream {
   // For a sound device, before each Fill: how long after its due time the chunk is made (a
   // streaming thread that was held up makes the chunks it owes one after the other).
   virtual void ChunkLateBy(REFERENCE_TIME /*late*/) {}
+  // For a sound device: how long before its due time a chunk's sound ends (what the device
+  // holds back to smooth its packets), so that the chunk is stamped when its sound was made.
+  virtual REFERENCE_TIME SoundDelay() const { return 0; }
   // For a sound device whose clock runs apart from the performance counter (the test
   // microphone, to show drift): its chunks come this many times as often, 1.0003 being 300 ppm
   // fast.

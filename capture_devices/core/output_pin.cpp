@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
+#include <optional>
 
 #include "capture_devices/core/dib_allocator.h"
 #include "capture_devices/core/enumerators.h"
@@ -28,6 +29,8 @@ long SoundChunkBytes() { return static_cast<long>(kSampleRate * kSoundChunk / 10
 
 // How often a paused device looks whether the recording goes on.
 constexpr DWORD kPausePollMs = 5;
+// A start time further ahead than this is not waited for (a clock that went wrong).
+constexpr DWORD kLongestStartWaitMs = 2000;
 
 // Recorded time since it was made, in 100-ns units: stands still while the recording is paused.
 class Stopwatch {
@@ -49,6 +52,17 @@ const char* ClockFigure(IReferenceClock* clock) {
     for (size_t i = 0; i < kDeviceCount; ++i)
       if (clsid == *kDevices[i].clsid) return "recorded";
   return "other";
+}
+
+// Waits until `clock` reaches `start` (at most kLongestStartWaitMs); false when `stop` was set.
+bool WaitForStartTime(IReferenceClock* clock, REFERENCE_TIME start, HANDLE stop) {
+  const DWORD began = GetTickCount();
+  REFERENCE_TIME now;
+  while (clock && SUCCEEDED(clock->GetTime(&now)) && now < start && GetTickCount() - began < kLongestStartWaitMs) {
+    const DWORD wait_ms = static_cast<DWORD>(std::min<REFERENCE_TIME>((start - now) / 10000 + 1, kPausePollMs));
+    if (WaitForSingleObject(stop, wait_ms) == WAIT_OBJECT_0) return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -358,6 +372,7 @@ HRESULT COutputPin::Run() {
     ResetEvent(m_hStopEvent);
     m_nDelivered = m_nDropped = m_nLate = m_nFills = 0;
     m_fillSeconds = m_fillMaxSeconds = m_runSeconds = 0;
+    m_startWaitMs = 0;
     m_hThread = CreateThread(nullptr, 0, ThreadEntry, this, 0, nullptr);
     if (!m_hThread) return E_OUTOFMEMORY;
   }
@@ -422,6 +437,11 @@ void COutputPin::RunSession(REFERENCE_TIME interval) {
     start = m_tSessionStart;
     clock = m_pSessionClock;
   }
+  // Capture begins at the start time the graph gave (a little ahead of its Run), so that no
+  // device delivers what came before it and every recording starts with its first frame.
+  const DWORD wait_began = GetTickCount();
+  if (!WaitForStartTime(clock.get(), start, m_hStopEvent)) return;
+  m_startWaitMs = GetTickCount() - wait_began;
   // Stream time: the graph's clock less the start time it gave, else our own stopwatch.
   const Stopwatch watch;
   const auto stream_time = [&] {
@@ -432,11 +452,18 @@ void COutputPin::RunSession(REFERENCE_TIME interval) {
   };
   const bool video = m_stream.IsVideo();
   FrameSchedule schedule(interval);
-  // Sound: chunk n holds the 20 ms that end at its due time, so the first is due one chunk in.
-  // (The system sound comes from a cushion about 30 ms behind; the encoder stamps a frame when
-  // it receives it, after the screen was read, so the two stay nearer each other unmoved.)
+  // Every frame and chunk is stamped with its slot on the schedule, not with when it was made.
+  // The encoder gives each frame the next slot of its own frame grid at the same rate (starting
+  // at the first stamp of the recording), moving on to a later slot only when a frame comes
+  // more than half a slot late; a frame stamped when its read happened to be that late would
+  // put every later frame one slot behind its picture for the rest of the recording.
+  // A frame's read begins at its slot, a little after on a busy machine. Sound: chunk n holds
+  // the 20 ms that end at its due time, so the first is due one chunk in; it is stamped where
+  // its sound was made, its device's delay before that. Nothing is stamped before the start,
+  // so the picture's first frame begins the recording on every machine.
   const REFERENCE_TIME first_due = video ? 0 : interval;
-  const REFERENCE_TIME sound_base = stream_time();
+  const REFERENCE_TIME sound_delay = video ? 0 : m_stream.SoundDelay();
+  const REFERENCE_TIME base = stream_time();
   std::vector<BYTE> unsent;  // a sound chunk without a sample to carry it
   bool first = true;
   bool was_paused = false;
@@ -495,11 +522,9 @@ void COutputPin::RunSession(REFERENCE_TIME interval) {
       schedule.Advance();
       continue;
     }
-    // A frame shows the screen as it was when its read began.
-    const REFERENCE_TIME read_start = video ? stream_time() : 0;
     const REFERENCE_TIME fill_start = watch.Elapsed();
     const long capacity = video ? sample->GetSize() : std::min(sample->GetSize(), SoundChunkBytes());
-    const long length = m_stream.Fill(data, capacity, m_bDibSamples ? CDibAllocator::BitmapOf(sample.get()) : nullptr);
+    long length = m_stream.Fill(data, capacity, m_bDibSamples ? CDibAllocator::BitmapOf(sample.get()) : nullptr);
     const double fill_seconds = (watch.Elapsed() - fill_start) / 1e7;
     ++m_nFills;
     m_fillSeconds += fill_seconds;
@@ -509,14 +534,31 @@ void COutputPin::RunSession(REFERENCE_TIME interval) {
       schedule.Advance();
       continue;
     }
-    REFERENCE_TIME begin = video ? read_start : sound_base + schedule.NextIndex() * interval;
+    REFERENCE_TIME begin = base + schedule.DueTime() - sound_delay;
     REFERENCE_TIME end = begin + interval;
+    if (!video) {
+      const size_t frames = static_cast<size_t>(length) / kBytesPerFrame;
+      const size_t before = FramesBeforeStart(begin, frames);
+      if (before == frames) {  // all of it before the start
+        schedule.Advance();
+        continue;
+      }
+      std::memmove(data, data + before * kBytesPerFrame, (frames - before) * kBytesPerFrame);
+      length = static_cast<long>((frames - before) * kBytesPerFrame);
+      begin += FramesToTime(before);
+      end = begin + FramesToTime(frames - before);
+    }
     sample->SetTime(&begin, &end);
     sample->SetActualDataLength(length);
     sample->SetSyncPoint(TRUE);
     sample->SetDiscontinuity(first ? TRUE : FALSE);
     first = false;
-    if (m_pInput->Receive(sample.get()) == S_OK)
+    // The encoder stamps a picture with the clock's time as it receives it: its slot's instead.
+    std::optional<ClockShowsFrameTime> shows;
+    if (video) shows.emplace(start + begin);
+    const HRESULT received = m_pInput->Receive(sample.get());
+    shows.reset();
+    if (received == S_OK)
       ++m_nDelivered;
     else
       ++m_nDropped;
@@ -536,11 +578,11 @@ void COutputPin::WriteStats() const {
   const VIDEOINFOHEADER* vih = format.VideoInfo();
   fprintf(file,
           "%ls size=%ldx%ld seconds=%.2f delivered=%lld dropped=%lld late=%lld fill_ms_mean=%.3f fill_ms_max=%.3f"
-          " clock=%s%s\r\n",
+          " start_wait_ms=%lu clock=%s%s\r\n",
           m_filter.device().friendly_name, vih ? vih->bmiHeader.biWidth : 0L, vih ? vih->bmiHeader.biHeight : 0L,
           m_runSeconds, static_cast<long long>(m_nDelivered), static_cast<long long>(m_nDropped),
           static_cast<long long>(m_nLate), m_nFills ? m_fillSeconds * 1000 / static_cast<double>(m_nFills) : 0.0,
-          m_fillMaxSeconds * 1000, m_strClockFigure, m_stream.StatsFigures().c_str());
+          m_fillMaxSeconds * 1000, static_cast<unsigned long>(m_startWaitMs), m_strClockFigure, m_stream.StatsFigures().c_str());
   fclose(file);
 }
 

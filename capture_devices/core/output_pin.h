@@ -104,6 +104,7 @@ class COutputPin final : public IPin, public IAMStreamConfig, public IKsProperty
   int64_t m_nDelivered = 0, m_nDropped = 0, m_nLate = 0, m_nFills = 0;
   double m_fillSeconds = 0, m_fillMaxSeconds = 0;
   double m_runSeconds = 0;
+  DWORD m_startWaitMs = 0;  // how long the last run waited for the graph's start time
 };
 
 }  // namespace capture

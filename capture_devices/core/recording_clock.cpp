@@ -25,6 +25,9 @@ HANDLE PausedEvent() {
 SRWLOCK g_lock = SRWLOCK_INIT;
 RecordedTime g_recorded;  // under g_lock
 
+thread_local bool t_showing_frame = false;
+thread_local REFERENCE_TIME t_frame_time = 0;
+
 }  // namespace
 
 RecordedMoment RecordedNow() {
@@ -36,5 +39,14 @@ RecordedMoment RecordedNow() {
   ReleaseSRWLockExclusive(&g_lock);
   return {time, counter, paused};
 }
+
+ClockShowsFrameTime::ClockShowsFrameTime(REFERENCE_TIME time) {
+  t_frame_time = time;
+  t_showing_frame = true;
+}
+
+ClockShowsFrameTime::~ClockShowsFrameTime() { t_showing_frame = false; }
+
+REFERENCE_TIME ClockTimeOnThisThread() { return t_showing_frame ? t_frame_time : RecordedNow().time; }
 
 }  // namespace capture

@@ -115,7 +115,7 @@ ComPtr<IReferenceClock> CSourceFilter::clock() {
 
 STDMETHODIMP CSourceFilter::GetTime(REFERENCE_TIME* time) {
   if (!time) return E_POINTER;
-  *time = RecordedNow().time;
+  *time = ClockTimeOnThisThread();
   return S_OK;
 }
 

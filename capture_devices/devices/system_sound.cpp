@@ -6,6 +6,7 @@
 #include "capture_devices/devices/microphone_input.h"
 #include "capture_devices/devices/sound_stream.h"
 #include "capture_devices/rules/pcm.h"
+#include "capture_devices/rules/sound_cushion.h"
 #include "capture_devices/rules/sound_mix.h"
 
 namespace capture {
@@ -35,6 +36,9 @@ class SystemSoundStream final : public SoundStream {
   }
   void ChunkLateBy(REFERENCE_TIME late) override {
     m_nLateFrames = late > 0 ? static_cast<size_t>(late * kSampleRate / 10000000) : 0;
+  }
+  REFERENCE_TIME SoundDelay() const override {
+    return static_cast<REFERENCE_TIME>(SoundCushion::kTarget) * 10000000 / kSampleRate;
   }
   std::string StatsFigures() const override { return m_loopback.StatsFigures(); }
   void End() override {

@@ -4,6 +4,16 @@
 #include <cmath>
 
 namespace capture {
+
+size_t FramesBeforeStart(int64_t begin, size_t frames) {
+  if (begin >= 0) return 0;
+  // Rounded up: a frame that starts before the start is left out whole.
+  const int64_t before = (-begin * kSampleRate + 9999999) / 10000000;
+  return before < static_cast<int64_t>(frames) ? static_cast<size_t>(before) : frames;
+}
+
+int64_t FramesToTime(size_t frames) { return static_cast<int64_t>(frames) * 10000000 / kSampleRate; }
+
 namespace {
 
 int16_t ToInt16(float v) {

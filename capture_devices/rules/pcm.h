@@ -21,6 +21,12 @@ class ToneGenerator {
   uint64_t position_ = 0;
 };
 
+// A chunk of `frames` frames whose stamp `begin` (100-ns units, stream time) lies before the
+// recording's start: how many of its first frames come before it, none to all of them. The
+// rest begins at `begin` plus that many frames, never before the start.
+size_t FramesBeforeStart(int64_t begin, size_t frames);
+int64_t FramesToTime(size_t frames);
+
 // Speaker positions of a channel mask, in the order the channels are interleaved (the values
 // of WAVEFORMATEXTENSIBLE's dwChannelMask).
 enum SpeakerBit : uint32_t {

@@ -398,7 +398,7 @@ TEST(DeviceStreaming, FiftyRunsDeliverAndLeaveNothingBehind) {
       sources.push_back(source);
     }
     ASSERT_TRUE(SUCCEEDED(control->Run()));
-    Sleep(150);
+    Sleep(350);  // the devices begin at the graph's start time, 200 ms after its Run under Wine
     ASSERT_EQ(control->Stop(), S_OK);
     for (const auto& source : sources) ASSERT_EQ(graph->RemoveFilter(source.get()), S_OK);
   };

@@ -229,6 +229,22 @@ TEST(SoundPath, WithCaptureInstantsTheSoundsDelayIsTheSameOnEveryMachine) {
   EXPECT_GT(mean_delay(0.015, false) - mean_delay(0, false), 0.012) << "without them, the handover adds on";
 }
 
+TEST(SoundPath, OfAChunkStampedBeforeTheStartOnlyWhatCameBeforeIsLeftOut) {
+  // Chunks of 960 frames (20 ms) stamped 30 ms behind their due times, around the start.
+  EXPECT_EQ(FramesBeforeStart(-300000, kChunk), kChunk);
+  EXPECT_EQ(FramesBeforeStart(-200000, kChunk), kChunk);
+  EXPECT_EQ(FramesBeforeStart(-100000, kChunk), 480u);
+  EXPECT_EQ(FramesBeforeStart(0, kChunk), 0u);
+  EXPECT_EQ(FramesBeforeStart(5, kChunk), 0u);
+  // Every stamp between frames: the rest begins at the start or within one frame after it.
+  for (int64_t begin = -200000; begin < 0; begin += 37) {
+    const size_t before = FramesBeforeStart(begin, kChunk);
+    const int64_t rest_begins = begin + FramesToTime(before);
+    ASSERT_GE(rest_begins, 0) << begin;
+    ASSERT_LT(rest_begins, 10000000 / kSampleRate + 1) << begin;
+  }
+}
+
 TEST(SoundMix, LevelsAddUpAndLoudSumsAreRoundedOffNeverWrapped) {
   struct Case {
     const char* what;

@@ -139,12 +139,13 @@ e2e_wait_for 'text="上次录制没有正常结束，已为您生成录制文件
 final=${ts%.ts}_rec.mp4
 [ -s "$final" ] && [ ! -e "$ts" ] || fail "the recording paused when the program was killed was not finished"
 # The killed encoder cut its last packet of each stream short, as any crash does; the rest
-# decodes cleanly.
+# decodes cleanly. (Decoded in the file's own time base: in that of its average frame rate,
+# which a dropped frame lowers, two frames a slot apart can round to one instant.)
 packets() {
   ffprobe -v error -select_streams "$1" -count_packets -show_entries stream=nb_read_packets -of csv=p=0 "$final"
 }
 errors=$(ffmpeg -v error -i "$final" -map 0 -c copy -frames:v $(($(packets v) - 1)) -frames:a $(($(packets a) - 1)) \
-  -f matroska - | ffmpeg -v error -i - -f null - 2>&1 | head -n 3)
+  -f matroska - | ffmpeg -v error -i - -enc_time_base -1 -f null - 2>&1 | head -n 3)
 [ -z "$errors" ] || fail "the finished recording does not decode: $errors"
 echo "finished after the kill: $final, $(ffprobe -v error -show_entries format=duration -of csv=p=0 "$final") s" \
   "(the status read '$paused_at')"

@@ -7,8 +7,11 @@
 //       or on channel CHANNEL (counted from 0; -1: every channel) only
 //   tone_flash pulses SECONDS PERIOD_MS TONE_MS LEFT TOP WIDTH HEIGHT [HZ]
 //       a black window at that place that turns white while a 1 kHz tone (or one of HZ) sounds, for TONE_MS
-//       every PERIOD_MS; the window changes when the output's monitor input hears the tone
-//       start (and end), so picture and sound change together whatever the output's delay.
+//       every PERIOD_MS; the window turns white at the instant the output's monitor input
+//       captured the tone's start, so picture and sound change together whatever the output's
+//       delay and however late this program reads its monitor. That instant is known only once
+//       the pulse was heard, so each flash is at the instant the pulses heard before foretell,
+//       and the first pulse, which teaches it, has no flash.
 // Prints "playing" once the sound runs; ends after SECONDS. Exit code 1: no output to play on.
 #include <audioclient.h>
 #include <mmdeviceapi.h>
@@ -21,6 +24,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cwchar>
+#include <deque>
 #include <string>
 
 #include "capture_devices/devices/sound_endpoints.h"
@@ -126,7 +130,8 @@ struct Plan {
 
 // Hears what the output really plays, through its monitor input ("Monitor of " + its name
 // under PulseAudio, or Wine's input of the same name as the output), and says when a pulse
-// starts and ends there: the instants the window changes, whatever the output's own delay.
+// started there: the capture instant the input gives with each packet, whatever the output's
+// own delay and however late the packet is read.
 class MonitorListener {
  public:
   bool Open(IMMDeviceEnumerator* enumerator, IMMDevice* output) {
@@ -142,30 +147,38 @@ class MonitorListener {
            SUCCEEDED(m_client->Start());
   }
 
-  // Reads what came; true while a pulse sounds (loud from its first frame until 50 ms quiet,
-  // so that a short break in the output does not end it).
-  bool Sounding() {
+  // Reads what came; returns how many pulses started in it (loud after 50 ms quiet, so that a
+  // short break in the output does not count), the last one's capture instant in `onset`
+  // (seconds on the performance counter).
+  int Heard(double* onset) {
+    int heard = 0;
     UINT32 packet = 0;
     while (SUCCEEDED(m_capture->GetNextPacketSize(&packet)) && packet > 0) {
       BYTE* data = nullptr;
       UINT32 frames = 0;
       DWORD flags = 0;
-      if (FAILED(m_capture->GetBuffer(&data, &frames, &flags, nullptr, nullptr))) break;
+      UINT64 position = 0, captured = 0;  // captured: 100-ns units of the performance counter
+      if (FAILED(m_capture->GetBuffer(&data, &frames, &flags, &position, &captured))) break;
       const int channels = m_mix.p->nChannels;
+      const double rate = m_mix.p->nSamplesPerSec;
       for (UINT32 i = 0; i < frames * channels; ++i) {
         const double v = (flags & AUDCLNT_BUFFERFLAGS_SILENT) ? 0.0
                          : m_mix.IsFloat()                    ? reinterpret_cast<const float*>(data)[i]
                                                               : reinterpret_cast<const int16_t*>(data)[i] / 32768.0;
         if (std::fabs(v) > 0.1) {
+          if (!m_bSounding) {
+            ++heard;
+            *onset = captured * 1e-7 + (i / channels) / rate;
+          }
           m_bSounding = true;
           m_nQuiet = 0;
-        } else if (m_bSounding && ++m_nQuiet > 0.050 * m_mix.p->nSamplesPerSec * channels) {
+        } else if (m_bSounding && ++m_nQuiet > 0.050 * rate * channels) {
           m_bSounding = false;
         }
       }
       m_capture->ReleaseBuffer(frames);
     }
-    return m_bSounding;
+    return heard;
   }
 
  private:
@@ -242,11 +255,38 @@ int Play(IMMDeviceEnumerator* enumerator, Plan plan, HWND window) {
   std::printf("playing\n");
   std::fflush(stdout);
 
+  // Where the pulses start at the monitor: pulse n at `phase` + n periods, pulse 0 the first
+  // heard; each pulse heard moves the phase to the mean of the last few (the packets' jitter).
+  const double period_seconds = plan.period / rate, tone_seconds = plan.tone / rate;
+  const auto counter_seconds = [&] {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) / counter_frequency.QuadPart;
+  };
+  std::deque<double> phases;
+  double first_heard = 0, lag_sum = 0;
+  int heard = 0;
+
   while (seconds() < plan.seconds) {
     fill();
     if (window) {
-      if (monitor.Sounding() != g_bWhite) {
-        g_bWhite = !g_bWhite;
+      double onset = 0;
+      if (monitor.Heard(&onset) > 0) {
+        if (!heard++) first_heard = onset;
+        lag_sum += counter_seconds() - onset;
+        phases.push_back(onset - std::round((onset - first_heard) / period_seconds) * period_seconds);
+        if (phases.size() > 5) phases.pop_front();
+      }
+      bool white = false;
+      if (!phases.empty()) {
+        double phase = 0;
+        for (const double p : phases) phase += p / static_cast<double>(phases.size());
+        const double since = counter_seconds() - phase;
+        const double pulse = std::floor(since / period_seconds);
+        white = pulse >= 1 && since - pulse * period_seconds < tone_seconds;
+      }
+      if (white != g_bWhite) {
+        g_bWhite = white;
         InvalidateRect(window, nullptr, TRUE);
         UpdateWindow(window);
         // A look for messages: Wine puts what a thread drew on the screen when the thread
@@ -259,6 +299,9 @@ int Play(IMMDeviceEnumerator* enumerator, Plan plan, HWND window) {
     Sleep(1);
   }
   client->Stop();
+  if (window)
+    std::printf("heard %d pulses, read %.1f ms after the monitor captured them on average\n", heard,
+                heard ? lag_sum * 1000 / heard : 0.0);
   return 0;
 }
 
