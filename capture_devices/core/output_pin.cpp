@@ -452,14 +452,12 @@ void COutputPin::RunSession(REFERENCE_TIME interval) {
   };
   const bool video = m_stream.IsVideo();
   FrameSchedule schedule(interval);
-  // Every frame and chunk is stamped with its slot on the schedule, not with when it was made.
-  // The encoder gives each frame the next slot of its own frame grid at the same rate (starting
-  // at the first stamp of the recording), moving on to a later slot only when a frame comes
-  // more than half a slot late; a frame stamped when its read happened to be that late would
-  // put every later frame one slot behind its picture for the rest of the recording.
-  // A frame's read begins at its slot, a little after on a busy machine. Sound: chunk n holds
-  // the 20 ms that end at its due time, so the first is due one chunk in; it is stamped where
-  // its sound was made, its device's delay before that. Nothing is stamped before the start,
+  // Every frame and chunk is stamped with its slot on the schedule, not with when it was made:
+  // the encoder puts each frame on the next slot of its own grid at the same rate and moves to
+  // a later slot only for a frame over half a slot late, so a frame stamped with a read that
+  // began that late would keep every later frame one slot behind its picture. Sound: chunk n
+  // holds the 20 ms that end at its due time, so the first is due one chunk in, and is stamped
+  // where its sound was made, the device's delay earlier. Nothing is stamped before the start,
   // so the picture's first frame begins the recording on every machine.
   const REFERENCE_TIME first_due = video ? 0 : interval;
   const REFERENCE_TIME sound_delay = video ? 0 : m_stream.SoundDelay();
@@ -582,7 +580,8 @@ void COutputPin::WriteStats() const {
           m_filter.device().friendly_name, vih ? vih->bmiHeader.biWidth : 0L, vih ? vih->bmiHeader.biHeight : 0L,
           m_runSeconds, static_cast<long long>(m_nDelivered), static_cast<long long>(m_nDropped),
           static_cast<long long>(m_nLate), m_nFills ? m_fillSeconds * 1000 / static_cast<double>(m_nFills) : 0.0,
-          m_fillMaxSeconds * 1000, static_cast<unsigned long>(m_startWaitMs), m_strClockFigure, m_stream.StatsFigures().c_str());
+          m_fillMaxSeconds * 1000, static_cast<unsigned long>(m_startWaitMs), m_strClockFigure,
+          m_stream.StatsFigures().c_str());
   fclose(file);
 }
 

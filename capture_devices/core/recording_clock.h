@@ -18,8 +18,9 @@ RecordedMoment RecordedNow();
 
 // While one lives on a thread, our clock read on that thread tells `time` instead of now. The
 // encoder stamps a picture with the clock's time when the picture reaches it; the streaming
-// thread holds one around that hand-over, so the picture is stamped with the moment its screen
-// read began, not with when the read (15 to 75 ms, by the machine and the screen) ended.
+// thread holds one around that hand-over, so the picture is stamped with its slot on the
+// schedule, where its read began, not with when the read (15 to 75 ms, by the machine and the
+// screen) ended.
 class ClockShowsFrameTime {
  public:
   explicit ClockShowsFrameTime(REFERENCE_TIME time);
