@@ -42,9 +42,10 @@ set_area() {
 # device's figures go to stats.txt. Prints the encoder's output.
 record() {
   rm -f "$out/stats.txt"
-  QUORLIN_DEVICE_STATS=$stats_win "$e2e_repo/tools/wine-run.sh" 'C:\windows\quorlind.exe' -y -rtbufsize 100M \
-    -framerate 25 -f dshow -i video="screen-capture-recorder" -pix_fmt yuv420p -vcodec libx264 -r 25 -threads 0 \
-    -preset veryfast -t "$2" -f mpegts "$out_win\\$1.ts" </dev/null 2>&1 | tr -d '\r' >"$out/$1.log" ||
+  # By its path in the prefix: wine-run picks 32- or 64-bit Wine by the file itself.
+  QUORLIN_DEVICE_STATS=$stats_win "$e2e_repo/tools/wine-run.sh" "$WINEPREFIX/drive_c/windows/quorlind.exe" -y \
+    -rtbufsize 100M -framerate 25 -f dshow -i video="screen-capture-recorder" -pix_fmt yuv420p -vcodec libx264 \
+    -r 25 -threads 0 -preset veryfast -t "$2" -f mpegts "$out_win\\$1.ts" </dev/null 2>&1 | tr -d '\r' >"$out/$1.log" ||
     fail "$1: the encoder failed: $(tail -n 5 "$out/$1.log")"
   [ -s "$out/$1.ts" ] || fail "$1: nothing was recorded"
 }

@@ -32,9 +32,17 @@ def decode_frame(media, middle=False, save=None):
     duration = probe["format"].get("duration")
     seek = ["-ss", str(float(duration) / 2)] if middle and duration else []
     head = ["ffmpeg", "-v", "error", "-i", media] + seek
+    rgb = subprocess.check_output(head + ["-frames:v", "1", "-f", "rawvideo", "-pix_fmt", "rgb24", "-"])
+    if not rgb and seek:
+        # A recording of a few frames a second (a huge screen on a slow machine) can leave
+        # nothing after the seek: the middle frame by count instead.
+        count = int(subprocess.check_output(["ffprobe", "-v", "error", "-select_streams", "v:0", "-count_packets",
+                                             "-show_entries", "stream=nb_read_packets", "-of", "csv=p=0",
+                                             media]).split()[0])
+        head = ["ffmpeg", "-v", "error", "-i", media, "-vf", "select=eq(n\\,%d)" % (count // 2), "-vsync", "0"]
+        rgb = subprocess.check_output(head + ["-frames:v", "1", "-f", "rawvideo", "-pix_fmt", "rgb24", "-"])
     if save:
         subprocess.check_call(head + ["-y", "-frames:v", "1", save])
-    rgb = subprocess.check_output(head + ["-frames:v", "1", "-f", "rawvideo", "-pix_fmt", "rgb24", "-"])
     if len(rgb) != width * height * 3:
         sys.exit("no frame in %s" % media)
     return width, height, rgb
