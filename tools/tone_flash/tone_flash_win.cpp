@@ -159,6 +159,12 @@ class MonitorListener {
       DWORD flags = 0;
       UINT64 position = 0, captured = 0;  // captured: 100-ns units of the performance counter
       if (FAILED(m_capture->GetBuffer(&data, &frames, &flags, &position, &captured))) break;
+      if (!captured || (flags & AUDCLNT_BUFFERFLAGS_TIMESTAMP_ERROR)) {  // no instant given: now
+        LARGE_INTEGER now, frequency;
+        QueryPerformanceCounter(&now);
+        QueryPerformanceFrequency(&frequency);
+        captured = static_cast<UINT64>(static_cast<double>(now.QuadPart) * 1e7 / frequency.QuadPart);
+      }
       const int channels = m_mix.p->nChannels;
       const double rate = m_mix.p->nSamplesPerSec;
       for (UINT32 i = 0; i < frames * channels; ++i) {
