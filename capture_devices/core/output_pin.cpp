@@ -54,14 +54,16 @@ const char* ClockFigure(IReferenceClock* clock) {
   return "other";
 }
 
-// Waits until `clock` reaches `start` (at most kLongestStartWaitMs); false when `stop` was set.
-bool WaitForStartTime(IReferenceClock* clock, REFERENCE_TIME start, HANDLE stop) {
+// Waits until `clock` reaches `start` (at most kLongestStartWaitMs), giving how long in
+// `waited_ms`; false when `stop` was set.
+bool WaitForStartTime(IReferenceClock* clock, REFERENCE_TIME start, HANDLE stop, DWORD* waited_ms) {
   const DWORD began = GetTickCount();
   REFERENCE_TIME now;
   while (clock && SUCCEEDED(clock->GetTime(&now)) && now < start && GetTickCount() - began < kLongestStartWaitMs) {
     const DWORD wait_ms = static_cast<DWORD>(std::min<REFERENCE_TIME>((start - now) / 10000 + 1, kPausePollMs));
     if (WaitForSingleObject(stop, wait_ms) == WAIT_OBJECT_0) return false;
   }
+  *waited_ms = GetTickCount() - began;
   return true;
 }
 
@@ -439,9 +441,7 @@ void COutputPin::RunSession(REFERENCE_TIME interval) {
   }
   // Capture begins at the start time the graph gave (a little ahead of its Run), so that no
   // device delivers what came before it and every recording starts with its first frame.
-  const DWORD wait_began = GetTickCount();
-  if (!WaitForStartTime(clock.get(), start, m_hStopEvent)) return;
-  m_startWaitMs = GetTickCount() - wait_began;
+  if (!WaitForStartTime(clock.get(), start, m_hStopEvent, &m_startWaitMs)) return;
   // Stream time: the graph's clock less the start time it gave, else our own stopwatch.
   const Stopwatch watch;
   const auto stream_time = [&] {
