@@ -86,6 +86,7 @@ struct Endpoint {
   bool monitor = false;    // a monitor input, not a loopback of the output
   const ULONGLONG opened_at = GetTickCount64();
   ULONGLONG last_packet = 0;  // GetTickCount64 time of the last packet, 0 before the first
+  ULONGLONG longest_wait = 0;  // ms between two packets, for the stats line
   ComPtr<IAudioClient> client;
   ComPtr<IAudioCaptureClient> capture;
   std::unique_ptr<PcmConverter> converter;
@@ -143,7 +144,9 @@ struct Endpoint {
         const ULONGLONG now = GetTickCount64();
         return !monitor || (last_packet ? now - last_packet < kMonitorSilence : now - opened_at < kMonitorFirstPacket);
       }
-      last_packet = GetTickCount64();
+      const ULONGLONG now = GetTickCount64();
+      if (last_packet) longest_wait = std::max(longest_wait, now - last_packet);
+      last_packet = now;
       BYTE* data = nullptr;
       UINT32 count = 0;
       DWORD flags = 0;
@@ -178,6 +181,8 @@ struct Loopback::State {
   double age_sum = 0;       // of the newest sound's age at each chunk, for the stats line
   int64_t age_count = 0;
   size_t age_max = 0;
+  ULONGLONG packet_wait_max = 0;  // ms, the longest the system left us without a packet
+  int64_t dry_chunks = 0;         // chunks the cushion could not fill with played sound
 
   std::string StatsFigures() const;
 
@@ -251,19 +256,22 @@ void Loopback::Read(int16_t* stereo, size_t frames, size_t late_frames) {
       ++s->age_count;
       s->age_max = std::max(s->age_max, age);
     }
-    s->cushion.Take(*e.converter, stereo, frames, late_frames, age);
+    if (s->cushion.Take(*e.converter, stereo, frames, late_frames, age) < frames) ++s->dry_chunks;
+    s->packet_wait_max = std::max(s->packet_wait_max, e.longest_wait);
   } else
     std::fill(stereo, stereo + frames * kChannels, int16_t{0});
 }
 
 std::string Loopback::State::StatsFigures() const {
   if (!age_count) return {};
-  char figures[160];
+  char figures[240];
   std::snprintf(figures, sizeof figures,
-                " sound_age_ms_mean=%.1f sound_age_ms_max=%.1f cushion_dropped=%lld cushion_repeated=%lld",
+                " sound_age_ms_mean=%.1f sound_age_ms_max=%.1f cushion_dropped=%lld cushion_repeated=%lld"
+                " dry_chunks=%lld packet_wait_ms_max=%llu",
                 age_sum / static_cast<double>(age_count) * 1000 / kSampleRate,
                 static_cast<double>(age_max) * 1000 / kSampleRate, static_cast<long long>(cushion.dropped()),
-                static_cast<long long>(cushion.repeated()));
+                static_cast<long long>(cushion.repeated()), static_cast<long long>(dry_chunks),
+                static_cast<unsigned long long>(packet_wait_max));
   return figures;
 }
 

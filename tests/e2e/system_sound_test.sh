@@ -49,12 +49,11 @@ media_check() { python3 "$e2e_repo/tests/e2e/media_check.py" "$@"; }
 # itself ($player is its wrapper, to wait for). Started once a recording runs, since starting
 # the encoder takes a varying few seconds.
 play() {
-  local log
-  log=$(mktemp)
-  "$e2e_repo/tools/wine-run.sh" "$e2e_bin/tone_flash.exe" "$@" >"$log" 2>&1 &
+  player_log=$(mktemp)
+  "$e2e_repo/tools/wine-run.sh" "$e2e_bin/tone_flash.exe" "$@" >"$player_log" 2>&1 &
   player=$!
   e2e_pids+=("$player")
-  e2e_until 30 grep -q playing "$log" || fail "tone_flash $* did not play: $(cat "$log")"
+  e2e_until 30 grep -q playing "$player_log" || fail "tone_flash $* did not play: $(cat "$player_log")"
 }
 
 e2e_start "$e2e_bin/Quorlin.exe"
@@ -223,6 +222,10 @@ e2e_screenshot system_sound_sync
 sleep $((sync_seconds - sync_seconds / 2))
 stop_recording
 wait "$player"
+# What the player saw of its own output (a gap of the rig's shows here) and, where the
+# benchmark asks for it, what the device saw of the system's packets.
+grep -v '^playing' "$player_log" || true
+if [ -n "${QUORLIN_DEVICE_STATS:-}" ]; then tail -n 2 "$(e2e_unix_path "$QUORLIN_DEVICE_STATS")" || true; fi
 if [ "$mixed" = mixed ]; then
   sound_check steady "$recorded" 1000 5 || fail "the microphone's tone is not whole to the end"
   sound_check steady "$recorded" 440 5 1000 || fail "a pulse of the system sound is not whole"

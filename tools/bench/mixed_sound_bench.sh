@@ -6,5 +6,8 @@
 # QUORLIN_WINEPREFIX names another.
 #   tools/bench/mixed_sound_bench.sh [SECONDS] [BUILD_DIR]
 set -euo pipefail
+# The devices' figures of each run (the system's longest wait between packets among them),
+# printed at the end with the player's.
+export QUORLIN_DEVICE_STATS=${QUORLIN_DEVICE_STATS:-'C:\quorlin-device-stats.txt'}
 repo=$(cd "$(dirname "$0")/../.." && pwd)
 exec bash "$repo/tests/e2e/system_sound_test.sh" "${2:-$repo/build/win32}" "${1:-600}" mixed

@@ -238,9 +238,24 @@ int Play(IMMDeviceEnumerator* enumerator, Plan plan, HWND window) {
   // lost when the output changes.
   const UINT32 ahead = std::min<UINT32>(buffer_frames, static_cast<UINT32>(rate * 0.100));
   long long written = 0;
+  // What tells a gap of the rig's own from one of the recorder's: the longest time between two
+  // writes, and how often the output had played all it was given (once it runs).
+  bool running = false;
+  double last_write = 0, longest_wait = 0, longest_wait_at = 0, first_dry_at = 0;
+  int dry = 0;
   const auto fill = [&] {
     UINT32 padding = 0;
-    if (FAILED(client->GetCurrentPadding(&padding)) || padding >= ahead) return;
+    if (FAILED(client->GetCurrentPadding(&padding))) return;
+    if (running) {
+      const double now = seconds();
+      if (now - last_write > longest_wait) {
+        longest_wait = now - last_write;
+        longest_wait_at = now;
+      }
+      last_write = now;
+      if (padding == 0 && !dry++) first_dry_at = now;
+    }
+    if (padding >= ahead) return;
     const UINT32 frames = ahead - padding;
     BYTE* data = nullptr;
     if (FAILED(render->GetBuffer(frames, &data))) return;
@@ -258,6 +273,8 @@ int Play(IMMDeviceEnumerator* enumerator, Plan plan, HWND window) {
   };
   fill();
   if (FAILED(client->Start())) return 1;
+  running = true;
+  last_write = seconds();
   std::printf("playing\n");
   std::fflush(stdout);
 
@@ -305,6 +322,10 @@ int Play(IMMDeviceEnumerator* enumerator, Plan plan, HWND window) {
     Sleep(1);
   }
   client->Stop();
+  std::printf("longest wait between writes %.1f ms (at %.1f s); the output ran dry %d times", longest_wait * 1000,
+              longest_wait_at, dry);
+  if (dry) std::printf(", first at %.1f s", first_dry_at);
+  std::printf("\n");
   if (window)
     std::printf("heard %d pulses, read %.1f ms after the monitor captured them on average\n", heard,
                 heard ? lag_sum * 1000 / heard : 0.0);
