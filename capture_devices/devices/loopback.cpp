@@ -85,7 +85,7 @@ struct Endpoint {
   std::wstring output_id;  // the default output it captures
   bool monitor = false;    // a monitor input, not a loopback of the output
   const ULONGLONG opened_at = GetTickCount64();
-  ULONGLONG last_packet = 0;  // GetTickCount64 time of the last packet, 0 before the first
+  ULONGLONG last_packet = 0;   // GetTickCount64 time of the last packet, 0 before the first
   ULONGLONG longest_wait = 0;  // ms between two packets, for the stats line
   ComPtr<IAudioClient> client;
   ComPtr<IAudioCaptureClient> capture;

@@ -239,20 +239,20 @@ int Play(IMMDeviceEnumerator* enumerator, Plan plan, HWND window) {
   const UINT32 ahead = std::min<UINT32>(buffer_frames, static_cast<UINT32>(rate * 0.100));
   long long written = 0;
   // What tells a gap of the rig's own from one of the recorder's: the longest time between two
-  // writes, and how often the output had played all it was given (once it runs).
+  // looks at the output, and how often the output had played all it was given (once it runs).
   bool running = false;
-  double last_write = 0, longest_wait = 0, longest_wait_at = 0, first_dry_at = 0;
+  double last_look = 0, longest_wait = 0, longest_wait_at = 0, first_dry_at = 0;
   int dry = 0;
   const auto fill = [&] {
     UINT32 padding = 0;
     if (FAILED(client->GetCurrentPadding(&padding))) return;
     if (running) {
       const double now = seconds();
-      if (now - last_write > longest_wait) {
-        longest_wait = now - last_write;
+      if (now - last_look > longest_wait) {
+        longest_wait = now - last_look;
         longest_wait_at = now;
       }
-      last_write = now;
+      last_look = now;
       if (padding == 0 && !dry++) first_dry_at = now;
     }
     if (padding >= ahead) return;
@@ -274,7 +274,7 @@ int Play(IMMDeviceEnumerator* enumerator, Plan plan, HWND window) {
   fill();
   if (FAILED(client->Start())) return 1;
   running = true;
-  last_write = seconds();
+  last_look = seconds();
   std::printf("playing\n");
   std::fflush(stdout);
 
@@ -322,8 +322,8 @@ int Play(IMMDeviceEnumerator* enumerator, Plan plan, HWND window) {
     Sleep(1);
   }
   client->Stop();
-  std::printf("longest wait between writes %.1f ms (at %.1f s); the output ran dry %d times", longest_wait * 1000,
-              longest_wait_at, dry);
+  std::printf("longest wait between looks at the output %.1f ms (at %.1f s); the output ran dry %d times",
+              longest_wait * 1000, longest_wait_at, dry);
   if (dry) std::printf(", first at %.1f s", first_dry_at);
   std::printf("\n");
   if (window)
