@@ -215,6 +215,8 @@ e2e_until 10 settings_closed || fail "OK with 扬声器 did not close the dialog
 fi
 
 echo "== picture and sound in step for $sync_seconds s"
+# The device appends its figures of every run: this run's alone are shown below.
+if [ -n "${QUORLIN_DEVICE_STATS:-}" ]; then rm -f "$(e2e_unix_path "$QUORLIN_DEVICE_STATS")"; fi
 start_recording
 play pulses $((sync_seconds + 4)) 2010 200 100 300 240 180 ${mixed:+440}
 sleep $((sync_seconds / 2))
